@@ -1,0 +1,11 @@
+// The executable's folder.
+#include "app/exe_folder.h"
+
+#include "app/cp932.h"
+
+std::string exeFolder;
+
+std::string FolderOfModulePath(const std::string& modulePath) {
+    size_t slash = FindLastBackslash(modulePath);
+    return slash == std::string::npos ? modulePath : modulePath.substr(0, slash + 1);
+}

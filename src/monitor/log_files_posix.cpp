@@ -1,0 +1,78 @@
+// Log files on a POSIX host, for native tests against a real folder. The program's paths use
+// backslashes; separators (found by characters, never trail bytes) become slashes here.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <new>
+
+#include "app/cp932.h"
+#include "monitor/log_files.h"
+
+namespace {
+
+std::string HostPath(const std::string& path) {
+    std::string out = path;
+    for (size_t i = 0; i < out.size();) {
+        if (out[i] == '\\') out[i] = '/';
+        i += (IsCp932LeadByte(static_cast<unsigned char>(out[i])) && i + 1 < out.size()) ? 2 : 1;
+    }
+    return out;
+}
+
+// No sharing: an exclusive lock that is refused, not waited for, while another opener holds one.
+int OpenUnshared(const std::string& path, int flags) {
+    int fd = open(HostPath(path).c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0) return -1;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+class PosixFiles final : public LogFiles {
+public:
+    FileResult ReadAll(const std::string& path, std::string* contents) override {
+        int fd = OpenUnshared(path, O_RDONLY);
+        if (fd < 0) return FileResult::kNotOpened;
+        FileResult result = ReadOpen(fd, contents);
+        close(fd);
+        return result;
+    }
+
+    FileResult Append(const std::string& path, const std::string& bytes) override {
+        int fd = OpenUnshared(path, O_RDWR | O_CREAT);
+        if (fd < 0) return FileResult::kNotOpened;
+        bool ok = lseek(fd, 0, SEEK_END) >= 0 &&
+                  write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+        ok = close(fd) == 0 && ok;
+        return ok ? FileResult::kOk : FileResult::kIoError;
+    }
+
+private:
+    static FileResult ReadOpen(int fd, std::string* contents) {
+        struct stat st;
+        if (fstat(fd, &st) != 0 || st.st_size > 0x7FFFFFFF) return FileResult::kIoError;
+        try {
+            contents->resize(static_cast<size_t>(st.st_size));
+        } catch (const std::bad_alloc&) {
+            return FileResult::kIoError;
+        }
+        size_t got = 0;
+        while (got < contents->size()) {
+            ssize_t n = read(fd, &(*contents)[got], contents->size() - got);
+            if (n <= 0) return FileResult::kIoError;
+            got += static_cast<size_t>(n);
+        }
+        return FileResult::kOk;
+    }
+};
+
+}  // namespace
+
+LogFiles& PlatformFiles() {
+    static PosixFiles files;
+    return files;
+}

@@ -1,0 +1,177 @@
+// The simulator's script: words and quoting, each command, timed and appended lines, and
+// the report of a bad line.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "sim/sim_script.h"
+#include "test_support.h"
+
+namespace {
+
+using sim::RasSim;
+
+TEST(SimScriptWords, QuotingAndKeys) {
+    struct Case {
+        const char* line;
+        std::vector<std::string> words;
+        std::vector<size_t> keyed;
+    } cases[] = {
+        {"entry MyISP area=03", {"entry", "MyISP", "area=03"}, {0, 0, 4}},
+        {"entry \"My ISP\" user=\"a b\"", {"entry", "My ISP", "user=a b"}, {0, 0, 4}},
+        {"entry x password=\"\"", {"entry", "x", "password="}, {0, 0, 8}},
+        {"entry \"a=b\"", {"entry", "a=b"}, {0, 0}},
+        {"error-text 1 \"say \\\"no\\\" \\\\\"", {"error-text", "1", "say \"no\" \\"}, {0, 0, 0}},
+        {"  drop\tX  \r", {"drop", "X"}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> words;
+        std::vector<size_t> keyed;
+        std::string error;
+        ASSERT_TRUE(sim::SplitWords(c.line, &words, &keyed, &error)) << c.line;
+        EXPECT_EQ(words, c.words) << c.line;
+        EXPECT_EQ(keyed, c.keyed) << c.line;
+    }
+    std::vector<std::string> words;
+    std::vector<size_t> keyed;
+    std::string error;
+    EXPECT_FALSE(sim::SplitWords("entry \"open", &words, &keyed, &error));
+}
+
+class ScriptTest : public ::testing::Test {
+protected:
+    // Script files are UTF-8, so their text is written with u8 literals here.
+    void SetUp() override {
+        path_ = dir_.path() + "/script.txt";
+        ras_.SetCodec(test::Cp932Codec());
+        ras_.SetBeforeCall([this] {
+            if (runner_) runner_->Poll();
+        });
+    }
+    void Run(const std::string& path) { runner_ = std::make_unique<sim::ScriptRunner>(ras_, path); }
+    void Append(const std::string& text) { std::ofstream(path_, std::ios::app | std::ios::binary) << text; }
+    uint32_t Count() {
+        RASCONNA conns[4];
+        std::memset(conns, 0, sizeof conns);
+        for (RASCONNA& c : conns) c.dwSize = kRasConnSize;
+        uint32_t bytes = 4 * kRasConnSize, count = 0;
+        ras_.RasEnumConnectionsA(conns, &bytes, &count);
+        std::memcpy(last_, conns, sizeof conns);
+        return count;
+    }
+    std::vector<std::string> Notes() {
+        std::vector<std::string> notes;
+        for (const std::string& line : ras_.Journal())
+            if (line.find(" script ") != std::string::npos) notes.push_back(line.substr(line.find("script")));
+        return notes;
+    }
+
+    test::TempDir dir_;
+    std::string path_;
+    double now_ = 0;
+    RasSim ras_{[this] { return now_; }};
+    std::unique_ptr<sim::ScriptRunner> runner_;
+    RASCONNA last_[4];
+};
+
+TEST_F(ScriptTest, TimedAndAppendedLines) {
+    Run(path_);
+    Append(u8"version 1\n# a comment\n\nentry \"接続 先\" area=03 number=1234 user=taro password=\"\"\n");
+    Append(u8"at 2 connect \"接続 先\" state=3\nat 1.5 connect Other\nat 4 drop Other\n");
+    EXPECT_EQ(Count(), 0u);
+    now_ = 1.5;
+    EXPECT_EQ(Count(), 1u);
+    now_ = 2;
+    EXPECT_EQ(Count(), 2u);
+    EXPECT_EQ(std::string(last_[1].szEntryName), test::Cp932(u8"接続 先"));
+    Append(u8"state \"接続 先\" 0x2000\nconn");  // the second line is not complete yet
+    EXPECT_EQ(Count(), 2u);
+    RASCONNSTATUSA status{};
+    status.dwSize = kRasConnStatusSize;
+    ras_.RasGetConnectStatusA(last_[1].hrasconn, &status);
+    EXPECT_EQ(status.rasconnstate, 0x2000u);
+    Append("ect Third\n");
+    EXPECT_EQ(Count(), 3u);
+    now_ = 10;
+    EXPECT_EQ(Count(), 2u);
+    sim::Entry e;
+    ASSERT_TRUE(ras_.FindEntry(test::Cp932(u8"接続 先"), &e));
+    EXPECT_EQ(e.area, "03");
+    EXPECT_TRUE(e.hasPassword);
+    EXPECT_EQ(e.password, "");
+    EXPECT_TRUE(Notes().empty());
+}
+
+TEST_F(ScriptTest, EveryCommand) {
+    struct Case {
+        const char* line;
+        bool ok;
+    } cases[] = {
+        {"version 1", true},
+        {"version 2", false},
+        {"entry A area=1 number=2 user=u password=p domain=d", true},
+        {"entry A colour=red", false},
+        {"connect A state=0x2001", true},
+        {"connect A state=x", false},
+        {"state A 3", true},
+        {"state Nobody 3", false},
+        {"hangup-polls 3", true},
+        {"hangup-polls never", true},
+        {"hangup-polls -1", false},
+        {"dial-steps 0,1,0x2000", true},
+        {"dial-steps 0,,1", false},
+        {"dial-interval 50", true},
+        {"dial-error 691 after=3", true},
+        {"dial-error 691 after=0", false},
+        {"dial-fail 633", true},
+        {"fail get-status 6 times=2", true},
+        {"fail get-status off", true},
+        {"fail hangup 6", false},
+        {"error-text 691 \"認証されませんでした\"", true},
+        {"drop A", true},
+        {"drop A", false},
+        {"frobnicate", false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> words;
+        std::vector<size_t> keyed;
+        std::string error;
+        ASSERT_TRUE(sim::SplitWords(c.line, &words, &keyed, &error));
+        EXPECT_EQ(sim::RunCommand(ras_, words, keyed, &error), c.ok) << c.line << ": " << error;
+        EXPECT_EQ(error.empty(), c.ok) << c.line;
+    }
+}
+
+TEST_F(ScriptTest, ScriptDrivesFaultsDialsAndTexts) {
+    Run(path_);
+    Append(u8"version 1\nconnect A\nfail enum-connections 610 times=1\nhangup-polls 0\n"
+           u8"error-text 691 \"認証に失敗しました\"\n");
+    EXPECT_EQ(Count(), 0u);  // the fault
+    EXPECT_EQ(Count(), 1u);
+    char text[256];
+    ASSERT_EQ(ras_.RasGetErrorStringA(691, text, sizeof text), 0u);
+    EXPECT_EQ(std::string(text), test::Cp932(u8"認証に失敗しました"));
+    ras_.RasHangUpA(last_[0].hrasconn);
+    EXPECT_EQ(Count(), 0u);
+}
+
+TEST_F(ScriptTest, BadLinesAreReportedInTheJournal) {
+    Run(path_);
+    Append("version 1\nbogus line\nat x connect A\nentry \"open\n");
+    Count();
+    std::vector<std::string> expected = {
+        "script line=2 error=\"unknown command bogus\"",
+        "script line=3 error=\"bad at\"",
+        "script line=4 error=\"unterminated quotes\"",
+    };
+    EXPECT_EQ(Notes(), expected);
+}
+
+TEST_F(ScriptTest, NoScriptFileMeansAnEmptyService) {
+    Run(dir_.path() + "/missing.txt");
+    EXPECT_EQ(Count(), 0u);
+}
+
+}  // namespace

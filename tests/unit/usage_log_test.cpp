@@ -1,0 +1,254 @@
+// The monthly log: file names, the two line formats byte for byte, the charge-unit totals,
+// reading the month's total back, and the file failures.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/settings.h"
+#include "monitor/log_files.h"
+#include "monitor/usage_log.h"
+#include "test_support.h"
+
+namespace {
+
+using test::Local;
+
+class UsageLogTest : public test::CoreTest {
+protected:
+    ConnectionRecord Record(const char* name, int64_t start, uint32_t elapsed, uint32_t monthTotal) {
+        ConnectionRecord r;
+        std::strcpy(r.rasConn.szEntryName, name);
+        r.startTime = start;
+        r.elapsed = elapsed;
+        r.monthTotal = monthTotal;
+        return r;
+    }
+};
+
+// The worked lines: a month total of 3000 seconds before a session that began on 2001/01/03.
+TEST_F(UsageLogTest, WorkedLines) {
+    struct Case {
+        int unit;
+        int hour, minute, second;
+        uint32_t seconds;
+        const char* line;
+    } cases[] = {
+        {0, 9, 5, 7, 125, "\"2001/01/03\",\"09:05:07\",125,52.08\r\n"},
+        {0, 9, 5, 7, 60, "\"2001/01/03\",\"09:05:07\",60,51\r\n"},
+        {1, 9, 5, 7, 125, "\"2001/01/03\",\"09:05:07\",125,53\r\n"},
+        {2, 9, 5, 7, 125, "\"2001/01/03\",\"09:05:07\",125,54\r\n"},
+        {3, 22, 58, 10, 600, "\"2001/01/03\",\"22:58:10\",600,59\r\n"},
+        {4, 7, 55, 0, 700, "\"2001/01/03\",\"07:55:00\",700,60\r\n"},
+    };
+    for (const Case& c : cases) {
+        uint32_t total = 3000;
+        std::string line = FormatSessionLine(Local(2001, 1, 3, c.hour, c.minute, c.second), c.seconds, total, c.unit);
+        EXPECT_EQ(line, c.line) << "unit " << c.unit;
+    }
+}
+
+TEST_F(UsageLogTest, MonthTotalCarriedOnlyByTheMinuteUnits) {
+    int64_t start = Local(2001, 1, 3, 9, 0, 0);
+    struct Case {
+        int unit;
+        uint32_t totalAfter;
+    } cases[] = {{0, 3125}, {1, 3125}, {2, 3125}, {3, 3000}, {4, 3000}, {5, 3000}, {-1, 3000}};
+    for (const Case& c : cases) {
+        uint32_t total = 3000;
+        FormatSessionLine(start, 125, total, c.unit);
+        EXPECT_EQ(total, c.totalAfter) << "unit " << c.unit;
+    }
+}
+
+TEST_F(UsageLogTest, ChargeUnitsFollowDayAndNight) {
+    struct Case {
+        int unit;
+        int hour, minute;
+        uint32_t seconds;
+        const char* value;
+    } cases[] = {
+        {3, 12, 0, 1, ",3\r\n"},     // one second is one unit by day
+        {3, 2, 0, 1, ",3\r\n"},      // and by night
+        {3, 12, 0, 181, ",6\r\n"},   // 4 minutes: two day units
+        {3, 2, 0, 181, ",3\r\n"},    // 4 minutes: one night unit
+        {4, 12, 0, 301, ",10\r\n"},  // 6 minutes: two day units
+        {4, 23, 0, 301, ",5\r\n"},   // 6 minutes: one night unit
+        {3, 7, 59, 300, ",6\r\n"},   // a night unit at 07:59, then a day unit at 08:03
+        {3, 23, 58, 600, ",9\r\n"},  // midnight passes: 23:58, 00:02, 00:06
+    };
+    for (const Case& c : cases) {
+        uint32_t total = 0;
+        std::string line = FormatSessionLine(Local(2001, 1, 3, c.hour, c.minute, 0), c.seconds, total, c.unit);
+        EXPECT_EQ(line.substr(line.rfind(',')), c.value) << c.unit << " " << c.hour << ":" << c.minute;
+    }
+}
+
+TEST_F(UsageLogTest, UnknownUnitLogsRoundedMinutes) {
+    uint32_t total = 3000;
+    std::string line = FormatSessionLine(Local(2001, 1, 3, 9, 5, 7), 125, total, 7);
+    EXPECT_EQ(line, "\"2001/01/03\",\"09:05:07\",125,53\r\n");
+    total = 3000;
+    EXPECT_EQ(FormatSessionLine(Local(2001, 1, 3, 9, 5, 7), 125, total, -1), line);
+}
+
+TEST_F(UsageLogTest, FileNameByBillingMonth) {
+    struct Case {
+        uint32_t dateOffset;
+        int year, month, day;
+        const char* name;
+    } cases[] = {
+        {1, 2001, 1, 31, "C:\\Tolvane\\MyISP0101.csv"},
+        {0, 2001, 1, 31, "C:\\Tolvane\\MyISP0101.csv"},
+        {21, 2001, 1, 20, "C:\\Tolvane\\MyISP0101.csv"},
+        {21, 2001, 1, 21, "C:\\Tolvane\\MyISP0102.csv"},
+        {21, 2001, 12, 25, "C:\\Tolvane\\MyISP0201.csv"},
+        {40, 2001, 1, 31, "C:\\Tolvane\\MyISP0101.csv"},  // a day that never comes
+        {2, 1999, 12, 2, "C:\\Tolvane\\MyISP0001.csv"},
+    };
+    for (const Case& c : cases) {
+        Settings.DateOffset = c.dateOffset;
+        ConnectionRecord r = Record("MyISP", Local(c.year, c.month, c.day, 12, 0, 0), 0, 0);
+        EXPECT_EQ(MakeLogPath(r), c.name) << c.dateOffset << " " << c.month << "/" << c.day;
+        EXPECT_EQ(r.logPath, c.name);
+    }
+}
+
+TEST_F(UsageLogTest, LogFolderGetsItsSeparatorByCharacter) {
+    struct Case {
+        const char* logPath;
+        const char* name;
+    } cases[] = {
+        {"D:\\log", "D:\\log\\MyISP0101.csv"},
+        {"D:\\log\\", "D:\\log\\MyISP0101.csv"},
+        {"D:\\表", "D:\\表\\MyISP0101.csv"},  // ends in the byte 5C, yet not in a backslash
+        {"D:\\", "D:\\MyISP0101.csv"},
+        {"", "C:\\Tolvane\\MyISP0101.csv"},
+    };
+    for (const Case& c : cases) {
+        Settings.LogPath = c.logPath;
+        ConnectionRecord r = Record("MyISP", Local(2001, 1, 3, 12, 0, 0), 0, 0);
+        EXPECT_EQ(MakeLogPath(r), c.name) << c.logPath;
+    }
+}
+
+TEST_F(UsageLogTest, EntryNameKeptByteForByte) {
+    ConnectionRecord r = Record("ﾌﾟﾛﾊﾞｲﾀﾞ表", Local(2001, 1, 3, 12, 0, 0), 0, 0);
+    EXPECT_EQ(MakeLogPath(r), "C:\\Tolvane\\ﾌﾟﾛﾊﾞｲﾀﾞ表0101.csv");
+}
+
+TEST_F(UsageLogTest, MonthTotalIsTheLargestFourthColumn) {
+    struct Case {
+        const char* text;
+        uint32_t seconds;
+    } cases[] = {
+        {"", 0},
+        {"\"2001/01/01\",\"00:00:00\",1,10\r\n\"x\",\"y\",1,30\r\n\"x\",\"y\",1,20\r\n", 1800},
+        {"a,b,c,20\r\na,b,c,30\r\na,b,c,10\r\n", 1800},
+        {"a,b,c,52.08\r\n", 3124},                    // hundredths truncated when written
+        {"a,b,c,10\na,b,c,30\n", 0},                   // LF only: no line ends
+        {"a,b,c,10\r\na,b,c,30", 600},                 // text after the last CR is ignored
+        {"a,b,c,10\r\n\n\na,b,c,30\r", 1800},          // every LF after a CR is skipped
+        {"a,b,30\r\n", 0},                             // fewer than three commas
+        {"a,b,c,-5\r\na,b,c,2\r\n", 120},             // negative values never lower it
+        {"a,b,c,junk\r\n", 0},
+        {"a,b,c,  7e1\r\n", 4200},                     // the standard conversion: blanks, exponent
+        {"a,b,c,1,2,3\r\n", 60},
+        {"a,b,c,nan\r\na,b,c,inf\r\n", 2147483647},    // no hardware-defined conversions
+        {"a,b,c,99999999999\r\n", 2147483647},
+        {"a,b,c,\r\n40\r\n", 0},                       // a number is never read from the next line
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParseMonthlyTotal(c.text), c.seconds) << c.text;
+    std::string withNul("a,b,c,5\0,9\r\na,b,c,3\r\n", 20);
+    EXPECT_EQ(ParseMonthlyTotal(withNul), 300u);
+}
+
+class UsageLogFileTest : public UsageLogTest {
+protected:
+    void SetUp() override {
+        UsageLogTest::SetUp();
+        Settings.LogPath = dir_.path();
+    }
+    test::TempDir dir_;
+};
+
+TEST_F(UsageLogFileTest, FirstSessionCreatesTheFile) {
+    Settings.TimeUnit = 1;
+    ConnectionRecord r = Record("MyISP", Local(2001, 1, 3, 9, 5, 7), 16, 0);
+    EXPECT_EQ(AppendSessionRecord(r), LogResult::kOk);
+    EXPECT_EQ(dir_.Read("MyISP0101.csv"), "\"2001/01/03\",\"09:05:07\",16,1\r\n");
+    EXPECT_EQ(r.elapsed, 0u);
+}
+
+TEST_F(UsageLogFileTest, LinesAreAppendedAndReadBack) {
+    Settings.TimeUnit = 0;
+    dir_.Write("MyISP0101.csv", "\"2001/01/02\",\"10:00:00\",3000,50\r\n");
+    ConnectionRecord r = Record("MyISP", Local(2001, 1, 3, 9, 5, 7), 0, 0);
+    EXPECT_EQ(ReadMonthlyTotal(r), LogResult::kOk);
+    EXPECT_EQ(r.monthTotal, 3000u);
+    r.elapsed = 125;
+    EXPECT_EQ(AppendSessionRecord(r), LogResult::kOk);
+    EXPECT_EQ(dir_.Read("MyISP0101.csv"),
+              "\"2001/01/02\",\"10:00:00\",3000,50\r\n\"2001/01/03\",\"09:05:07\",125,52.08\r\n");
+    ConnectionRecord next = Record("MyISP", Local(2001, 1, 4, 9, 0, 0), 0, 0);
+    EXPECT_EQ(ReadMonthlyTotal(next), LogResult::kOk);
+    EXPECT_EQ(next.monthTotal, 3124u);
+}
+
+TEST_F(UsageLogFileTest, MissingFileLeavesTheTotal) {
+    ConnectionRecord r = Record("MyISP", Local(2001, 1, 3, 9, 0, 0), 0, 0);
+    EXPECT_EQ(ReadMonthlyTotal(r), LogResult::kNotOpened);
+    EXPECT_EQ(r.monthTotal, 0u);
+    EXPECT_EQ(r.logPath, dir_.path() + "\\MyISP0101.csv");
+}
+
+TEST_F(UsageLogFileTest, NothingToLogWritesNothing) {
+    ConnectionRecord idle = Record("MyISP", Local(2001, 1, 3, 9, 0, 0), 0, 0);
+    EXPECT_EQ(AppendSessionRecord(idle), LogResult::kOk);
+    ConnectionRecord unnamed = Record("", Local(2001, 1, 3, 9, 0, 0), 40, 0);
+    EXPECT_EQ(AppendSessionRecord(unnamed), LogResult::kOk);
+    EXPECT_EQ(unnamed.elapsed, 0u);  // stopped all the same
+    EXPECT_FALSE(dir_.Exists("MyISP0101.csv"));
+    EXPECT_FALSE(dir_.Exists("0101.csv"));
+}
+
+TEST_F(UsageLogFileTest, SessionStaysInTheFileOfItsStart) {
+    ConnectionRecord r = Record("MyISP", Local(2001, 1, 31, 23, 0, 0), 0, 0);
+    ReadMonthlyTotal(r);  // caches this month's path
+    Settings.DateOffset = 21;
+    r.elapsed = 7200;
+    EXPECT_EQ(AppendSessionRecord(r), LogResult::kOk);
+    EXPECT_TRUE(dir_.Exists("MyISP0101.csv"));
+    EXPECT_FALSE(dir_.Exists("MyISP0102.csv"));
+}
+
+TEST_F(UsageLogFileTest, MissingFolderIsNeverCreated) {
+    Settings.LogPath = dir_.path() + "\\missing";
+    ConnectionRecord r = Record("MyISP", Local(2001, 1, 3, 9, 0, 0), 30, 1000);
+    EXPECT_EQ(AppendSessionRecord(r), LogResult::kNotOpened);
+    EXPECT_EQ(r.elapsed, 0u);
+    EXPECT_EQ(r.monthTotal, 1030u);
+    EXPECT_FALSE(dir_.Exists("missing"));
+    EXPECT_TRUE(prompt_.shown.empty());
+}
+
+// Fails reads and writes on files that did open, as a full disk would.
+class FailingFiles final : public LogFiles {
+public:
+    FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kIoError; }
+    FileResult Append(const std::string&, const std::string&) override { return FileResult::kIoError; }
+};
+
+TEST_F(UsageLogTest, ErrorsOnAnOpenFileAreShownWithItsName) {
+    FailingFiles failing;
+    SetFiles(&failing);
+    ConnectionRecord r = Record("MyISP", Local(2001, 1, 3, 9, 0, 0), 30, 0);
+    EXPECT_EQ(ReadMonthlyTotal(r), LogResult::kFailed);
+    EXPECT_EQ(AppendSessionRecord(r), LogResult::kFailed);
+    ASSERT_EQ(prompt_.shown.size(), 2u);
+    EXPECT_NE(prompt_.shown[0].text.find("C:\\Tolvane\\MyISP0101.csv"), std::string::npos);
+    EXPECT_NE(prompt_.shown[1].text.find("C:\\Tolvane\\MyISP0101.csv"), std::string::npos);
+    EXPECT_EQ(prompt_.shown[1].style, kMbOk | kMbIconExclamation);
+    EXPECT_EQ(r.elapsed, 0u);
+}
+
+}  // namespace
