@@ -1,6 +1,7 @@
 // Code page 932 text: the build's character set, and searches that walk by characters.
 #include <gtest/gtest.h>
 
+#include "app/app_names.h"
 #include "app/cp932.h"
 #include "app/exe_folder.h"
 #include "test_support.h"
@@ -43,6 +44,24 @@ TEST(ExeFolder, CutAfterLastBackslashCharacter) {
     EXPECT_EQ(FolderOfModulePath("C:\\表\\Tolvane.exe"), "C:\\表\\");
     EXPECT_EQ(FolderOfModulePath("C:\\ソフト表Tolvane.exe"), "C:\\");
     EXPECT_EQ(FolderOfModulePath("Tolvane.exe"), "Tolvane.exe");
+}
+
+TEST(AppNames, FromTheModulePath) {
+    struct Case {
+        const char* path;
+        const char* appName;
+        const char* helpFile;
+    } cases[] = {
+        {"C:\\Program Files\\Tolvane\\Tolvane.exe", "Tolvane", "C:\\Program Files\\Tolvane\\Tolvane.HLP"},
+        {"C:\\v1.2\\My.Tool.EXE", "My.Tool", "C:\\v1.2\\My.Tool.HLP"},
+        {"C:\\表\\ツール.exe", "ツール", "C:\\表\\ツール.HLP"},  // ツ is 83 63, 表 95 5C
+        {"D:Tolvane.exe", "Tolvane", "D:Tolvane.HLP"},
+        {"/tmp/x/Tolvane", "Tolvane", "/tmp/x/Tolvane.HLP"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AppNameOfModulePath(c.path), c.appName) << c.path;
+        EXPECT_EQ(HelpFileOfModulePath(c.path), c.helpFile) << c.path;
+    }
 }
 
 }  // namespace
