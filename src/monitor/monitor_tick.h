@@ -1,0 +1,90 @@
+// The monitor tick: twice a second it refreshes the connection table, picks the displayed and
+// the driving connection, decides between the normal look, the charge-unit warning and the
+// disconnect countdown, sounds the alerts, and hangs lines up at their deadline. The monitor
+// window owns one MonitorTick, hands it its timer messages and the extend command, and carries
+// out what the tick asks of it through MonitorView.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "monitor/sound.h"
+#include "ui/display_model.h"
+
+// Everything the tick does to the window (and, for the tray icon, to the application).
+class MonitorView {
+public:
+    MonitorView() = default;
+    MonitorView(const MonitorView&) = delete;
+    MonitorView& operator=(const MonitorView&) = delete;
+    virtual ~MonitorView() = default;
+
+    // The set of connections changed: show, hide or minimise as ShowHideDecision says.
+    virtual void ShowHideOnChange(bool hasConnections) = 0;
+    // The tray picture for `kind` active connections (TrayIconId); asked only with RunHide on.
+    virtual void UpdateTrayIcon(int kind) = 0;
+    // A new display mode: load the button's bitmaps, resize and redraw it, set the visibility.
+    virtual void ApplyLayout(const DisplayLayout& layout) = 0;
+    // The disconnect button 1001.
+    virtual void EnableDisconnect(bool enable) = 0;
+    // The changing texts into controls 1003, 1004 and 1013.
+    virtual void PushTexts(const MonitorTexts& texts) = 0;
+    // The window caption.
+    virtual void SetCaption(const std::string& title) = 0;
+};
+
+// What the window keeps for the tick from one tick to the next, at its initial values.
+struct MonitorState {
+    uint32_t monitorTimerId = 0;       // as returned when the 500 ms timer was started
+    std::string displayedEntryName;    // empty when no connection is displayed
+    std::string displayedPhoneNumber;
+    int32_t extensionCount = 0;        // extend presses since the last tick without connections
+    uint32_t lastShownElapsed = 0;
+    std::string title = kAppTitle;     // the caption chosen by the last tick
+    std::string lastTitle;             // the caption last set on the window
+    int32_t displayMode = kModeNormal;
+    MonitorTexts texts;
+};
+
+class MonitorTick {
+public:
+    MonitorTick(MonitorView& view, Sound& sound) : view_(view), sound_(sound) {}
+    MonitorTick(const MonitorTick&) = delete;
+    MonitorTick& operator=(const MonitorTick&) = delete;
+
+    // A timer message. Only the monitor timer's id is handled, and not while a tick is
+    // running: a message box shown from inside a tick runs a message loop that dispatches
+    // timer messages, and a nested tick could stack such boxes without end.
+    void OnTimer(uint32_t timerId);
+    // Button 1007: one more DisconnectTime for the forced deadline, from the next tick on.
+    void OnExtend();
+    // Button 1001 and its commands: hangs up the displayed connection without asking.
+    void OnDisconnect();
+
+    MonitorState& State() { return state_; }
+    const MonitorState& State() const { return state_; }
+
+private:
+    struct Deadline {
+        bool inForce = false;
+        bool fixed = false;      // the fixed-time deadline, which wins ties
+        int32_t remaining = 0;   // seconds until the deadline, negative when past
+    };
+
+    void Tick();
+    Deadline ComputeDeadline(uint32_t longest) const;
+    void ShowConnection(uint32_t shownElapsed, uint32_t shownMonthTotal, const Deadline& deadline);
+    void SetDisplayMode(int32_t mode);
+
+    MonitorView& view_;
+    Sound& sound_;
+    MonitorState state_;
+    bool running_ = false;
+    bool changePending_ = false;  // an abandoned refresh may have changed the table
+};
+
+// The next fixed-time deadline at hour:minute from `now`: today's local date at
+// hour:minute:00, daylight saving decided by the C library, or tomorrow's when that hour and
+// minute are already past (the current minute counts as not past). False when the time
+// cannot be represented.
+bool NextFixedTime(int64_t now, uint32_t hour, uint32_t minute, int64_t* target);
