@@ -571,7 +571,6 @@ TEST_F(TickTest, DisconnectButtonHangsUpTheDisplayedConnection) {
     ras_.Connect("A");
     ras_.Connect("B");
     TickAt(Local(2001, 1, 3, 12, 0, 0));
-    std::string phone;
     tick_.State().displayedEntryName = "B";  // as the window menu's display item does
     tick_.OnDisconnect();
     EXPECT_EQ(HangUps(), (std::vector<std::string>{"RasHangUpA handle=0x1002 entry=B -> 0"}));
