@@ -138,6 +138,7 @@ protected:
         static const MessageMapEntry map[] = {
             MessageEntry<&TestMonitor::OnTimer>(WM_TIMER),
             CommandEntry<&TestMonitor::OnSettingsButton>(IDC_SETTINGS_BUTTON),
+            CommandEntry<&TestMonitor::OnDisconnectButton>(IDC_DISCONNECT),
             CommandRangeEntry<&TestMonitor::OnConnectionCommand>(ID_DISCONNECT_FIRST, ID_DISCONNECT_FIRST + 3),
             EndOfMessageMap(),
         };
@@ -147,6 +148,7 @@ protected:
 private:
     LRESULT OnTimer(WPARAM id, LPARAM);
     void OnSettingsButton() { commands.push_back(IDC_SETTINGS_BUTTON); }
+    void OnDisconnectButton() { commands.push_back(IDC_DISCONNECT); }
     void OnConnectionCommand(UINT id) { commands.push_back(id); }
     void CheckShownWindow();
     void CheckNestedLoops();
@@ -386,6 +388,19 @@ private:
     }
 };
 
+// Closed by its close box as soon as it runs.
+class CloseBox : public CDialog {
+public:
+    CloseBox() : CDialog(IDD_DIAL_PROGRESS) {}
+
+protected:
+    bool OnInitDialog() override {
+        CDialog::OnInitDialog();
+        PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return true;
+    }
+};
+
 // Without a handler for the help command the Help button is hidden.
 class HelpHidden : public CDialog {
 public:
@@ -523,6 +538,9 @@ void TestMonitor::CheckNestedLoops() {
     Check(sx >= -1 && sx <= 1 && settings2.rect.top >= area.top, "settings: centred over the monitor, kept in the work area");
     SetPrompts(&MessageBoxPrompt());
 
+    CloseBox closeBox;
+    Check(closeBox.DoModal() == IDCANCEL, "close box: the dialog ends with IDCANCEL");
+
     theApp.helpHandled = false;
     HelpHidden hidden;
     hidden.DoModal();
@@ -543,8 +561,16 @@ void TestMonitor::CheckDispatch() {
     SendMessageA(hwnd, WM_COMMAND, ID_DISCONNECT_FIRST + 4, 0);  // outside the range
     Check(commands.size() == 2 && commands[0] == IDC_SETTINGS_BUTTON && commands[1] == ID_DISCONNECT_FIRST + 2,
           "monitor: command and command-range entries");
-    // A double click on the bitmap button counts as two clicks.
+    // A quick second click on the bitmap button counts as a click, not as a double click.
     commands.clear();
+    HWND b = GetDlgItem(IDC_DISCONNECT);
+    const LPARAM at = MAKELPARAM(5, 5);
+    SendMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(b, WM_LBUTTONUP, 0, at);
+    SendMessageA(b, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    SendMessageA(b, WM_LBUTTONUP, 0, at);
+    Check(commands.size() == 2 && commands[0] == IDC_DISCONNECT && commands[1] == IDC_DISCONNECT,
+          "button: a double click gives two clicks");
 }
 
 LRESULT TestMonitor::OnTimer(WPARAM id, LPARAM) {
