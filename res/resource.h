@@ -89,6 +89,19 @@
 #define IDM_EXIT 48
 #define IDM_SETTINGS 64
 
+// List items of the settings dialog (string table), added from its initialisation data.
+#define IDS_TIME_UNIT_0 200  // to 204
+#define IDS_TIME_UNIT_1 201
+#define IDS_TIME_UNIT_2 202
+#define IDS_TIME_UNIT_3 203
+#define IDS_TIME_UNIT_4 204
+#define IDS_LOGON_TIME_0 208  // and 209
+#define IDS_LOGON_TIME_1 209
+#define IDS_TBAR_DISP_0 212  // to 215
+#define IDS_TBAR_DISP_1 213
+#define IDS_TBAR_DISP_2 214
+#define IDS_TBAR_DISP_3 215
+
 // Timer and notification.
 #define IDT_MONITOR 12
 #define WM_TRAYNOTIFY 0x8005

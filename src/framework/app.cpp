@@ -1,0 +1,121 @@
+// The application object, the entry point and the help command.
+#include "framework/app.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/app_names.h"
+#include "app/prompt.h"
+#include "app/prompt_win.h"
+#include "framework/dialog.h"
+#include "res/resource.h"
+
+namespace {
+
+CApplication* theApp = nullptr;
+MSG lastMessage{};
+
+const char kHelpFailed[] = "ﾍﾙﾌﾟの起動に失敗しました。";
+
+// The module path, whatever its length; empty when it cannot be had.
+std::string ModulePath(HINSTANCE instance) {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameA(instance, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return std::string();
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        if (path.size() >= 65536) return std::string();
+        path.resize(path.size() * 2);
+    }
+}
+
+// The framework dialog that holds the keyboard focus, else the active one, else the main window.
+CDialog* DialogForHelp(const CApplication& app) {
+    for (HWND start : {GetFocus(), GetActiveWindow()}) {
+        for (HWND w = start; w; w = GetParent(w)) {
+            if (CDialog* d = CDialog::FromHandle(w)) return d;
+        }
+    }
+    return app.mainWindow;
+}
+
+}  // namespace
+
+CApplication::CApplication() { theApp = this; }
+
+CApplication::~CApplication() {
+    if (theApp == this) theApp = nullptr;
+}
+
+bool CApplication::InitInstance() { return true; }
+
+int CApplication::ExitInstance() { return static_cast<int>(lastMessage.wParam); }
+
+bool CApplication::OnCommand(UINT id) {
+    if (id != ID_HELP) return false;
+    OnHelp();
+    return true;
+}
+
+bool CApplication::HandlesCommand(UINT id) const { return id == ID_HELP; }
+
+void CApplication::OnHelp() {
+    CDialog* dialog = DialogForHelp(*this);
+    DWORD context = HID_BASE_RESOURCE + (dialog ? dialog->TemplateId() : 0);
+    HWND owner = MainWindowHandle();
+    if (!owner && dialog) owner = dialog->hwnd;
+    if (!OpenHelp(owner, context)) Prompts().Show(kHelpFailed, kMbOk | kMbIconExclamation);
+}
+
+bool CApplication::OpenHelp(HWND owner, DWORD context) {
+    return WinHelpA(owner, helpFile.c_str(), HELP_CONTEXT, context) != FALSE;
+}
+
+HWND CApplication::MainWindowHandle() const { return mainWindow ? mainWindow->hwnd : nullptr; }
+
+int CApplication::Run() {
+    MSG msg;
+    for (;;) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == -1) return ExitInstance();
+        RecordMessage(msg);
+        if (!got) return ExitInstance();
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+CApplication* TheApp() { return theApp; }
+
+void RecordMessage(const MSG& msg) { lastMessage = msg; }
+
+const MSG& LastMessage() { return lastMessage; }
+
+int RunApplication(HINSTANCE instance) {
+    // Names first: the registry key and every message box caption depend on them.
+    std::string path = ModulePath(instance);
+    appName = AppNameOfModulePath(path);
+    helpFile = HelpFileOfModulePath(path);
+    // A drive without a medium must come back as an error, not as a system dialog.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+
+    // The settings dialog's arrows are up-down controls, which a template can only name
+    // once their class is registered.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    SetPrompts(&MessageBoxPrompt());
+
+    CApplication* app = TheApp();
+    if (!app) return 1;
+    app->instance = instance;
+    if (!app->InitInstance()) return app->ExitInstance();
+    return app->Run();
+}
+
+// Defined beside the application class so that any program with an application object
+// links this entry point.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return RunApplication(instance); }
