@@ -10,7 +10,6 @@ namespace sim {
 
 namespace {
 
-constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kErrorCannotFindEntry = 623;
 
 const char* const kOpNames[kOpCount] = {
@@ -170,6 +169,24 @@ std::string RasSim::ToAnsi(const std::string& utf8) const {
 void RasSim::Note(const std::string& line) {
     Lock lock(mutex_);
     Log(line);
+}
+
+void RasSim::Reset() {
+    {
+        Lock lock(mutex_);
+        phonebook_.clear();
+        connections_.clear();
+        errorTexts_.clear();
+        for (int i = 0; i < kOpCount; ++i) faultSet_[i] = false;
+        for (auto& dial : dials_) dial->over = true;
+        hangupPolls_ = 1;
+        dialSteps_ = {0, 1, 2, 3, 4, 5, 6, 0x2000};
+        dialInterval_ = 200;
+        dialErrorCode_ = 0;
+        dialErrorAfter_ = 1;
+        dialFailCode_ = 0;
+    }
+    wake_.notify_all();
 }
 
 void RasSim::SetBeforeCall(std::function<void()> hook) { beforeCall_ = std::move(hook); }
@@ -406,8 +423,8 @@ uint32_t RasSim::RasHangUpA(HRASCONN conn) {
     return result;
 }
 
-uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t, RasDialFunc notifier,
-                          HRASCONN* conn) {
+uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t notifierType,
+                          RasDialFunc notifier, HRASCONN* conn) {
     Enter();
     Lock lock(mutex_);
     std::string line = "RasDialA";
@@ -422,6 +439,10 @@ uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t, 
         dialFailCode_ = 0;
     } else if (!params || params->dwSize != kRasDialParamsSize || !conn) {
         result = kErrorInvalidSize;
+    } else if (notifier && notifierType != 0) {
+        // Only the RasDialFunc form is known here; calling another form through this type
+        // would break the caller's stack.
+        result = kErrorInvalidParameter;
     } else if (!FindEntryLocked(Field(params->szEntryName))) {
         result = kErrorCannotFindEntry;
     }

@@ -55,6 +55,7 @@ struct TextCodec {
 constexpr int kHangupNever = -1;
 constexpr uint32_t kFirstHandle = 0x1001;
 constexpr uint32_t kErrorInvalidSize = 632;  // a structure's dwSize is not the expected one
+constexpr uint32_t kErrorInvalidParameter = 87;
 
 class RasSim final : public RasApi {
 public:
@@ -77,8 +78,12 @@ public:
     void SetErrorText(uint32_t code, const std::string& text);
     void SetCodec(const TextCodec& codec);
     std::string ToAnsi(const std::string& utf8) const;
-    // Writes a line of the simulator's own to the journal (a script error, for instance).
+    // Writes a line of the simulator's own, in UTF-8, to the journal (a script error, for instance).
     void Note(const std::string& line);
+    // Back to a service without entries, connections, faults or error texts, with the default
+    // hang-up, dial and interval settings; dials under way stop without a further event. The
+    // clock, the journal and the handle counter go on.
+    void Reset();
 
     // Called at the start of every call the program makes, before anything else; the script
     // runner takes in new lines and runs due commands from here.

@@ -185,6 +185,29 @@ TEST_F(SimTest, DialThatFailsAtOnce) {
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(SimTest, OnlyTheRasDialFuncFormOfNotifierIsCalled) {
+    RASDIALPARAMSA p = Params("MyISP");
+    HRASCONN h = nullptr;
+    EXPECT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 1, RecordEvent, &h), sim::kErrorInvalidParameter);
+    EXPECT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0xFFFFFFFF, RecordEvent, &h), sim::kErrorInvalidParameter);
+    EXPECT_EQ(h, nullptr);
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ras_.WaitForDials();
+    EXPECT_EQ(events.size(), 8u);
+}
+
+TEST_F(SimTest, ResetStopsADialUnderWay) {
+    RASDIALPARAMSA p = Params("MyISP");
+    HRASCONN h = nullptr;
+    ras_.SetDialInterval(60000);
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ras_.Reset();
+    ras_.WaitForDials();
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(Status(h), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 623u);  // the phone book is empty
+}
+
 TEST_F(SimTest, HangUpDuringTheDialStopsIt) {
     RASDIALPARAMSA p = Params("MyISP");
     HRASCONN h = nullptr;
