@@ -2,9 +2,15 @@
 # it with tools/wine-env.sh before the first of them (a fresh prefix, Japanese locale and
 # fonts, a display for the end-to-end tests) and stops it after the last.
 set(TOLVANE_WINE_DIR ${CMAKE_BINARY_DIR}/wine CACHE PATH "Folder of the Wine prefix the tests run in")
+set(TOLVANE_WINE_DESKTOP 1024x768 CACHE STRING
+    "Size of the virtual desktop the programs run in (it draws captions and the tray); empty: none")
 set(TOLVANE_WINE_ENV ${CMAKE_SOURCE_DIR}/tools/wine-env.sh)
 
-add_test(NAME wine_prepare COMMAND ${TOLVANE_WINE_ENV} prepare ${TOLVANE_WINE_DIR} --display)
+set(prepare_options --display)
+if(TOLVANE_WINE_DESKTOP)
+  list(APPEND prepare_options --desktop ${TOLVANE_WINE_DESKTOP})
+endif()
+add_test(NAME wine_prepare COMMAND ${TOLVANE_WINE_ENV} prepare ${TOLVANE_WINE_DIR} ${prepare_options})
 set_tests_properties(wine_prepare PROPERTIES FIXTURES_SETUP wine LABELS wine-env TIMEOUT 300)
 add_test(NAME wine_stop COMMAND ${TOLVANE_WINE_ENV} stop ${TOLVANE_WINE_DIR})
 set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine-env TIMEOUT 60)

@@ -11,6 +11,13 @@
 #       programs run in a virtual desktop of that size (a taskbar with the tray).
 #   tools/wine-env.sh run DIR COMMAND...
 #       Runs COMMAND (for instance: wine program.exe) in the environment DIR/env describes.
+#   tools/wine-env.sh e2e DIR OUTDIR PROGRAM [ARGS...]
+#       Runs a Windows-built end-to-end test program under wine with TOLVANE_E2E_OUT=OUTDIR
+#       (emptied first), then converts the BMP screenshots it left there to PNG.
+#   tools/wine-env.sh screenshot DIR FILE.png
+#       Saves the whole X display of the run (ImageMagick's import).
+#   tools/wine-env.sh reg-query DIR KEY VALUE
+#       Prints a registry value of the prefix (wine reg query), converted to UTF-8.
 #   tools/wine-env.sh shell DIR
 #       Prints the export lines of DIR/env, for: eval "$(tools/wine-env.sh shell DIR)".
 #   tools/wine-env.sh stop DIR
@@ -66,6 +73,8 @@ set_virtual_desktop() {
   local size=$1
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f >/dev/null
+  # With the shell on, the desktop has a taskbar, and the taskbar the notification area.
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops\Default' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null
 }
 
 start_xvfb() {
@@ -143,7 +152,16 @@ prepare() {
     wineserver -p
     wineboot -i
     write_font_replacements
-    [[ -z $desktop ]] || set_virtual_desktop "$desktop"
+    if [[ -n $desktop ]]; then
+      set_virtual_desktop "$desktop"
+      # The desktop wineboot started knows nothing of it: start afresh.
+      wineserver -k
+      wineserver -w
+      wineserver -p
+    fi
+    # Start the helper processes (services, the desktop) here, where their output goes to the
+    # log: started later by a test, they would hold its output pipe open until stop.
+    wineboot
   ) </dev/null >"$dir/prepare.log" 2>&1 || { log "preparing the prefix failed; see $dir/prepare.log"; exit 1; }
   log "prefix $WINEPREFIX ready in $((SECONDS - started)) s${display:+, display $display}"
 
@@ -172,6 +190,41 @@ case $command in
     # shellcheck disable=SC1091
     source "$dir/env"
     exec "$@"
+    ;;
+  e2e)
+    need_env
+    # shellcheck disable=SC1091
+    source "$dir/env"
+    [[ $# -ge 2 ]] || usage
+    out=$1
+    shift
+    rm -rf "$out"
+    mkdir -p "$out"
+    export TOLVANE_E2E_OUT=$out
+    status=0
+    wine "$@" || status=$?
+    for bmp in "$out"/*.bmp "$out"/*/*.bmp; do
+      [[ -f $bmp ]] || continue
+      convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+    done
+    exit $status
+    ;;
+  screenshot)
+    need_env
+    # shellcheck disable=SC1091
+    source "$dir/env"
+    [[ $# -eq 1 && -n ${DISPLAY:-} ]] || usage
+    import -display "$DISPLAY" -window root "$1"
+    ;;
+  reg-query)
+    need_env
+    # shellcheck disable=SC1091
+    source "$dir/env"
+    [[ $# -eq 2 ]] || usage
+    # reg prints in the console code page (932); the data is what follows the type column.
+    wine reg query "$1" /v "$2" 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r' |
+      awk -v name="$2" 'BEGIN { FS = "    " } $2 == name { sub("^    [^ ]+    REG_[A-Z_]+    ", ""); print; found = 1 }
+                        END { exit !found }'
     ;;
   shell)
     need_env
