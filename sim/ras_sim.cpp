@@ -273,6 +273,14 @@ void RasSim::Log(const std::string& line) {
 
 std::string RasSim::Text(const std::string& ansi) const { return QuoteValue(codec_.toUtf8(ansi)); }
 
+// The journal's view of a RASDIALPARAMS; its fields only when it has the size we know, since
+// a smaller structure would end before them.
+std::string RasSim::DialParamsText(const RASDIALPARAMSA* params) const {
+    if (!params || params->dwSize != kRasDialParamsSize) return std::string();
+    return " entry=" + Text(Field(params->szEntryName)) + " user=" + Text(Field(params->szUserName)) +
+           " password=" + Text(Field(params->szPassword)) + " domain=" + Text(Field(params->szDomain));
+}
+
 RasSim::Connection* RasSim::FindConnection(uint32_t handle) {
     for (Connection& c : connections_)
         if (c.handle == handle) return &c;
@@ -332,9 +340,10 @@ uint32_t RasSim::RasEnumConnectionsA(RASCONNA* conns, uint32_t* bytes, uint32_t*
     uint32_t result = 0;
     if (TakeFault(Op::kEnumConnections, &result)) {
         if (result == ERROR_BUFFER_TOO_SMALL && count) *count = n;
-    } else if (!conns || !bytes || !count || conns[0].dwSize != kRasConnSize) {
+    } else if (!bytes || !count || (conns && *bytes >= kRasConnSize && conns[0].dwSize != kRasConnSize)) {
         result = kErrorInvalidSize;
-    } else if (*bytes < n * kRasConnSize) {
+    } else if ((!conns && n > 0) || *bytes < n * kRasConnSize) {
+        // Also the answer to a size query: no buffer, or one too small to hold a record.
         *bytes = n * kRasConnSize;
         *count = n;
         result = ERROR_BUFFER_TOO_SMALL;
@@ -428,10 +437,7 @@ uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t n
     Enter();
     Lock lock(mutex_);
     std::string line = "RasDialA";
-    if (params) {
-        line += " entry=" + Text(Field(params->szEntryName)) + " user=" + Text(Field(params->szUserName)) +
-                " password=" + Text(Field(params->szPassword)) + " domain=" + Text(Field(params->szDomain));
-    }
+    line += DialParamsText(params);
     uint32_t result = 0;
     if (TakeFault(Op::kDial, &result)) {
     } else if (dialFailCode_) {
@@ -538,10 +544,7 @@ uint32_t RasSim::RasSetEntryDialParamsA(const char*, RASDIALPARAMSA* params, int
     Enter();
     Lock lock(mutex_);
     std::string line = "RasSetEntryDialParamsA";
-    if (params) {
-        line += " entry=" + Text(Field(params->szEntryName)) + " user=" + Text(Field(params->szUserName)) +
-                " password=" + Text(Field(params->szPassword)) + " domain=" + Text(Field(params->szDomain));
-    }
+    line += DialParamsText(params);
     line += " remove-password=" + std::to_string(removePassword ? 1 : 0) + " -> ";
     uint32_t result = 0;
     Entry* e = nullptr;

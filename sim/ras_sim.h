@@ -146,6 +146,7 @@ private:
     bool TakeFault(Op op, uint32_t* code);
     void Log(const std::string& line);  // with the lock held
     std::string Text(const std::string& ansi) const;  // a journal value
+    std::string DialParamsText(const RASDIALPARAMSA* params) const;
     Connection* FindConnection(uint32_t handle);
     Dial* FindDial(uint32_t handle);
     Connection* FirstOf(const std::string& name);

@@ -80,6 +80,35 @@ TEST_F(SimTest, WrongStructureSizeIsRefused) {
     EXPECT_EQ(ras_.RasGetConnectStatusA(ras_.Connect("x"), &status), sim::kErrorInvalidSize);
 }
 
+TEST_F(SimTest, EnumerationReadsOnlyTheBufferItIsGiven) {
+    ras_.Connect("A");
+    ras_.Connect("B");
+    RASCONNA one{};  // dwSize left 0: a buffer said to be empty is not looked at
+    uint32_t bytes = 0, count = 0;
+    EXPECT_EQ(ras_.RasEnumConnectionsA(&one, &bytes, &count), static_cast<uint32_t>(ERROR_BUFFER_TOO_SMALL));
+    EXPECT_EQ(bytes, 2 * kRasConnSize);
+    EXPECT_EQ(count, 2u);
+    bytes = 0;
+    EXPECT_EQ(ras_.RasEnumConnectionsA(nullptr, &bytes, &count), static_cast<uint32_t>(ERROR_BUFFER_TOO_SMALL));
+    EXPECT_EQ(bytes, 2 * kRasConnSize);
+
+    RasSim empty{[] { return 0.0; }};
+    bytes = 0;
+    EXPECT_EQ(empty.RasEnumConnectionsA(nullptr, &bytes, &count), 0u);
+    EXPECT_EQ(count, 0u);
+}
+
+TEST_F(SimTest, DialParametersOfAnUnknownSizeAreNotRead) {
+    RASDIALPARAMSA p = Params("MyISP");
+    p.dwSize = 100;  // a structure of another version, shorter than its names
+    HRASCONN h = nullptr;
+    EXPECT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), sim::kErrorInvalidSize);
+    EXPECT_EQ(ras_.RasSetEntryDialParamsA(nullptr, &p, 0), sim::kErrorInvalidSize);
+    std::vector<std::string> expected = {"0.000 RasDialA -> 632",
+                                         "0.000 RasSetEntryDialParamsA remove-password=0 -> 632"};
+    EXPECT_EQ(ras_.Journal(), expected);
+}
+
 TEST_F(SimTest, HangUpTakesTheSetNumberOfStatusQueries) {
     struct Case {
         int polls;
