@@ -135,6 +135,11 @@ void RasSim::SetDialError(uint32_t code, int afterEvent) {
     dialErrorAfter_ = std::max(1, afterEvent);
 }
 
+void RasSim::SetDialListed(bool listed) {
+    Lock lock(mutex_);
+    dialListed_ = listed;
+}
+
 void RasSim::SetDialFail(uint32_t code) {
     Lock lock(mutex_);
     dialFailCode_ = code;
@@ -185,6 +190,7 @@ void RasSim::Reset() {
         dialErrorCode_ = 0;
         dialErrorAfter_ = 1;
         dialFailCode_ = 0;
+        dialListed_ = false;
     }
     wake_.notify_all();
 }
@@ -336,7 +342,12 @@ uint32_t RasSim::RasEnumEntriesA(const char*, const char*, RASENTRYNAMEA* entrie
 uint32_t RasSim::RasEnumConnectionsA(RASCONNA* conns, uint32_t* bytes, uint32_t* count) {
     Enter();
     Lock lock(mutex_);
-    uint32_t n = static_cast<uint32_t>(connections_.size());
+    // The connections, then the dials under way that are listed as the system's service lists them.
+    std::vector<std::pair<uint32_t, const std::string*>> listed;
+    for (const Connection& c : connections_) listed.emplace_back(c.handle, &c.name);
+    for (const auto& d : dials_)
+        if (d->listed && !d->over) listed.emplace_back(d->handle, &d->name);
+    uint32_t n = static_cast<uint32_t>(listed.size());
     uint32_t result = 0;
     if (TakeFault(Op::kEnumConnections, &result)) {
         if (result == ERROR_BUFFER_TOO_SMALL && count) *count = n;
@@ -351,8 +362,8 @@ uint32_t RasSim::RasEnumConnectionsA(RASCONNA* conns, uint32_t* bytes, uint32_t*
         for (uint32_t i = 0; i < n; ++i) {
             RASCONNA& out = conns[i];
             out.dwSize = kRasConnSize;
-            out.hrasconn = MakeHandle(connections_[i].handle);
-            Put(out.szEntryName, connections_[i].name);
+            out.hrasconn = MakeHandle(listed[i].first);
+            Put(out.szEntryName, *listed[i].second);
             Put(out.szDeviceType, "modem");
             Put(out.szDeviceName, "Simulated Modem");
         }
@@ -460,6 +471,7 @@ uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t n
     auto dial = std::make_unique<Dial>();
     dial->handle = nextHandle_++;
     dial->name = Field(params->szEntryName);
+    dial->listed = dialListed_;
     *conn = MakeHandle(dial->handle);
     Log(line + " -> 0 handle=" + Hex(dial->handle));
     Dial* d = dial.get();

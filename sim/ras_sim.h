@@ -73,6 +73,9 @@ public:
     void SetDialInterval(int milliseconds);
     void SetDialError(uint32_t code, int afterEvent = 1);  // the next dial only
     void SetDialFail(uint32_t code);                       // the next RasDialA only
+    // Whether a dial is enumerated among the connections from its start (as the system's
+    // service does, in the dial's state) or only once it has connected (the default).
+    void SetDialListed(bool listed);
     void Fail(Op op, uint32_t code, int times = -1);       // times -1: every call from now
     void FailOff(Op op);
     void SetErrorText(uint32_t code, const std::string& text);
@@ -131,6 +134,7 @@ private:
         RASCONNSTATE state = 0;
         uint32_t error = 0;
         bool over = false;  // connected or hung up: the handle no longer answers as a dial
+        bool listed = false;  // enumerated while under way
         bool finished = false;
         std::thread thread;
     };
@@ -176,6 +180,7 @@ private:
     uint32_t dialErrorCode_ = 0;
     int dialErrorAfter_ = 1;
     uint32_t dialFailCode_ = 0;
+    bool dialListed_ = false;
     bool stopping_ = false;
 };
 

@@ -255,6 +255,15 @@ bool RunCommand(RasSim& sim, const std::vector<std::string>& w, const std::vecto
         return true;
     }
     // Additions to version 1.
+    if (command == "dial-listed") {
+        if (!Need(w, 2, error)) return false;
+        if (w[1] != "on" && w[1] != "off") {
+            *error = "bad dial-listed " + w[1];
+            return false;
+        }
+        sim.SetDialListed(w[1] == "on");
+        return true;
+    }
     if (command == "reset") {
         sim.Reset();
         return true;

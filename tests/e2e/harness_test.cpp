@@ -78,7 +78,7 @@ TEST_F(HarnessTest, DialEventsReachTheWindowFromTheServiceThread) {
     EXPECT_TRUE(e2e::WaitForControlText(dialog, IDC_NAME, "ﾌﾟﾛﾊﾞｲﾀﾞ"));
 
     // A failing dial, set up while the program runs.
-    ASSERT_TRUE(sim_.AppendScript("dial-error 691 after=3\ndrop ﾌﾟﾛﾊﾞｲﾀﾞ"));
+    ASSERT_TRUE(sim_.AppendScript(u8"dial-error 691 after=3\ndrop ﾌﾟﾛﾊﾞｲﾀﾞ"));
     ASSERT_TRUE(sim_.Sync("failing dial"));
     ASSERT_TRUE(e2e::PostCommand(dialog, IDC_DIAL));
     EXPECT_TRUE(e2e::WaitForControlText(dialog, IDC_DIAL_STATE, "ｴﾗｰ 691"));

@@ -182,6 +182,48 @@ TEST_F(SimTest, DialReportsItsStepsFromAnotherThreadAndConnects) {
     EXPECT_STREQ(conns[0].szEntryName, "MyISP");
 }
 
+TEST_F(SimTest, ListedDialsAreEnumeratedInTheirStateFromTheStart) {
+    RASDIALPARAMSA p = Params("MyISP");
+    HRASCONN h = nullptr;
+    RASCONNA conns[4];
+    uint32_t count = 0;
+    RASCONNSTATE state = 99;
+    ras_.SetDialListed(true);
+    ras_.SetDialInterval(60000);
+    ras_.Connect("Other");
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ASSERT_EQ(Enumerate(&count, conns), 0u);
+    ASSERT_EQ(count, 2u);
+    EXPECT_EQ(conns[1].hrasconn, h);
+    EXPECT_STREQ(conns[1].szEntryName, "MyISP");
+    EXPECT_EQ(Status(h, &state), 0u);
+    EXPECT_EQ(state, 0u);  // no step reported yet
+    ASSERT_EQ(ras_.RasHangUpA(h), 0u);
+    ASSERT_EQ(Enumerate(&count, conns), 0u);
+    EXPECT_EQ(count, 1u);
+
+    // A failed dial stays listed until it is hung up; a connected one is listed once.
+    ras_.SetDialInterval(1);
+    ras_.SetDialError(691, 2);
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ras_.WaitForDials();
+    ASSERT_EQ(Enumerate(&count, conns), 0u);
+    EXPECT_EQ(count, 2u);
+    ras_.RasHangUpA(h);
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ras_.WaitForDials();
+    ASSERT_EQ(Enumerate(&count, conns), 0u);
+    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(conns[1].hrasconn, h);
+
+    ras_.SetDialListed(false);  // the default: only once connected
+    ras_.SetDialInterval(60000);
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ASSERT_EQ(Enumerate(&count, conns), 0u);
+    EXPECT_EQ(count, 2u);
+    ras_.RasHangUpA(h);
+}
+
 TEST_F(SimTest, DialErrorAtAChosenStep) {
     RASDIALPARAMSA p = Params("MyISP");
     HRASCONN h = nullptr;
