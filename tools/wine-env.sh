@@ -152,6 +152,10 @@ prepare() {
     wineserver -p
     wineboot -i
     write_font_replacements
+    # Wine draws the caption buttons with Marlett, which this Wine build only finds here.
+    if [[ -f /usr/share/wine/fonts/marlett.ttf ]]; then
+      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    fi
     if [[ -n $desktop ]]; then
       set_virtual_desktop "$desktop"
       # The desktop wineboot started knows nothing of it: start afresh.
