@@ -7,8 +7,9 @@
 #       Makes a fresh prefix DIR/prefix (wineboot -i), maps the Japanese system fonts to the
 #       IPA fonts, starts the prefix's wineserver, and writes DIR/env. With --display it also
 #       makes sure there is an X display: $DISPLAY when set, else an Xvfb of its own
-#       (TOLVANE_XVFB_DISPLAY=N picks the number, otherwise the first free from :100). --desktop WxH makes
-#       programs run in a virtual desktop of that size (a taskbar with the tray).
+#       (TOLVANE_XVFB_DISPLAY=N picks the number, otherwise the first free from :100).
+#       --desktop WxH makes programs run in a virtual desktop of that size (a taskbar with
+#       the notification area), and Marlett is put where Wine finds it.
 #   tools/wine-env.sh run DIR COMMAND...
 #       Runs COMMAND (for instance: wine program.exe) in the environment DIR/env describes.
 #   tools/wine-env.sh e2e DIR OUTDIR PROGRAM [ARGS...]
