@@ -18,7 +18,7 @@ packages=(
   cmake make g++ g++-mingw-w64-i686-posix libgtest-dev
   googletest                                  # its sources, compiled in the Windows build
   wine wine32 xvfb x11-utils                  # the Windows-built tests and the program under Wine
-  fonts-ipafont-gothic locales imagemagick    # Japanese text and screenshots
+  fonts-ipafont-gothic fonts-monapo locales imagemagick    # Japanese text (Monapo: the dialog font's metrics), screenshots
 )
 
 missing=()

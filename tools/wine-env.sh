@@ -5,7 +5,7 @@
 #
 #   tools/wine-env.sh prepare DIR [--display] [--desktop WxH]
 #       Makes a fresh prefix DIR/prefix (wineboot -i), maps the Japanese system fonts to the
-#       IPA fonts, starts the prefix's wineserver, and writes DIR/env. With --display it also
+#       Monapo and IPA fonts, starts the prefix's wineserver, and writes DIR/env. With --display it also
 #       makes sure there is an X display: $DISPLAY when set, else an Xvfb of its own
 #       (TOLVANE_XVFB_DISPLAY=N picks the number, otherwise the first free from :100).
 #       --desktop WxH makes programs run in a virtual desktop of that size (a taskbar with
@@ -49,18 +49,19 @@ base_environment() {
 
 write_font_replacements() {
   local reg=$dir/fonts.reg
-  # regedit reads UTF-16 files with a byte order mark: the names are Japanese.
+  # Monapo is drawn to the metrics of the dialogs' font, so the window texts fit their fields
+  # as on a real system. regedit reads UTF-16 files with a byte order mark: the names are Japanese.
   {
     printf '\xff\xfe'
     iconv -f UTF-8 -t UTF-16LE <<'EOF'
 Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"ＭＳ Ｐゴシック"="IPAPGothic"
+"ＭＳ Ｐゴシック"="Monapo"
 "ＭＳ ゴシック"="IPAGothic"
 "ＭＳ Ｐ明朝"="IPAPMincho"
 "ＭＳ 明朝"="IPAMincho"
-"MS PGothic"="IPAPGothic"
+"MS PGothic"="Monapo"
 "MS Gothic"="IPAGothic"
 "MS UI Gothic"="IPAPGothic"
 "MS PMincho"="IPAPMincho"
