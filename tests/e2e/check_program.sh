@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Checks Tolvane.exe as the loader sees it: a 32-bit program for the GUI subsystem that
+# imports only the system's own DLLs (no C++ runtime, libgcc or winpthread DLL).
+# Usage: check_program.sh OBJDUMP Tolvane.exe
+set -euo pipefail
+objdump=$1
+program=$2
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+dump=$("$objdump" -p "$program")
+grep -q 'file format pei-i386' <<<"$dump" || fail "not a 32-bit program"
+grep -qE '^Subsystem\s+0+2\s' <<<"$dump" || fail "not a GUI program: $(grep '^Subsystem' <<<"$dump")"
+while read -r imported; do
+  case ${imported,,} in
+    kernel32.dll | msvcrt.dll | user32.dll | gdi32.dll | advapi32.dll | shell32.dll | comctl32.dll | \
+      comdlg32.dll | ole32.dll | winmm.dll | rasapi32.dll) ;;
+    *) fail "imports $imported" ;;
+  esac
+done < <(sed -n 's/^\s*DLL Name: //p' <<<"$dump")
+
+echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
+((failures == 0))
