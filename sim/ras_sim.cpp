@@ -10,7 +10,6 @@ namespace sim {
 
 namespace {
 
-constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kErrorCannotFindEntry = 623;
 
 const char* const kOpNames[kOpCount] = {
@@ -136,6 +135,11 @@ void RasSim::SetDialError(uint32_t code, int afterEvent) {
     dialErrorAfter_ = std::max(1, afterEvent);
 }
 
+void RasSim::SetDialListed(bool listed) {
+    Lock lock(mutex_);
+    dialListed_ = listed;
+}
+
 void RasSim::SetDialFail(uint32_t code) {
     Lock lock(mutex_);
     dialFailCode_ = code;
@@ -170,6 +174,25 @@ std::string RasSim::ToAnsi(const std::string& utf8) const {
 void RasSim::Note(const std::string& line) {
     Lock lock(mutex_);
     Log(line);
+}
+
+void RasSim::Reset() {
+    {
+        Lock lock(mutex_);
+        phonebook_.clear();
+        connections_.clear();
+        errorTexts_.clear();
+        for (int i = 0; i < kOpCount; ++i) faultSet_[i] = false;
+        for (auto& dial : dials_) dial->over = true;
+        hangupPolls_ = 1;
+        dialSteps_ = {0, 1, 2, 3, 4, 5, 6, 0x2000};
+        dialInterval_ = 200;
+        dialErrorCode_ = 0;
+        dialErrorAfter_ = 1;
+        dialFailCode_ = 0;
+        dialListed_ = false;
+    }
+    wake_.notify_all();
 }
 
 void RasSim::SetBeforeCall(std::function<void()> hook) { beforeCall_ = std::move(hook); }
@@ -256,6 +279,14 @@ void RasSim::Log(const std::string& line) {
 
 std::string RasSim::Text(const std::string& ansi) const { return QuoteValue(codec_.toUtf8(ansi)); }
 
+// The journal's view of a RASDIALPARAMS; its fields only when it has the size we know, since
+// a smaller structure would end before them.
+std::string RasSim::DialParamsText(const RASDIALPARAMSA* params) const {
+    if (!params || params->dwSize != kRasDialParamsSize) return std::string();
+    return " entry=" + Text(Field(params->szEntryName)) + " user=" + Text(Field(params->szUserName)) +
+           " password=" + Text(Field(params->szPassword)) + " domain=" + Text(Field(params->szDomain));
+}
+
 RasSim::Connection* RasSim::FindConnection(uint32_t handle) {
     for (Connection& c : connections_)
         if (c.handle == handle) return &c;
@@ -311,13 +342,19 @@ uint32_t RasSim::RasEnumEntriesA(const char*, const char*, RASENTRYNAMEA* entrie
 uint32_t RasSim::RasEnumConnectionsA(RASCONNA* conns, uint32_t* bytes, uint32_t* count) {
     Enter();
     Lock lock(mutex_);
-    uint32_t n = static_cast<uint32_t>(connections_.size());
+    // The connections, then the dials under way that are listed as the system's service lists them.
+    std::vector<std::pair<uint32_t, const std::string*>> listed;
+    for (const Connection& c : connections_) listed.emplace_back(c.handle, &c.name);
+    for (const auto& d : dials_)
+        if (d->listed && !d->over) listed.emplace_back(d->handle, &d->name);
+    uint32_t n = static_cast<uint32_t>(listed.size());
     uint32_t result = 0;
     if (TakeFault(Op::kEnumConnections, &result)) {
         if (result == ERROR_BUFFER_TOO_SMALL && count) *count = n;
-    } else if (!conns || !bytes || !count || conns[0].dwSize != kRasConnSize) {
+    } else if (!bytes || !count || (conns && *bytes >= kRasConnSize && conns[0].dwSize != kRasConnSize)) {
         result = kErrorInvalidSize;
-    } else if (*bytes < n * kRasConnSize) {
+    } else if ((!conns && n > 0) || *bytes < n * kRasConnSize) {
+        // Also the answer to a size query: no buffer, or one too small to hold a record.
         *bytes = n * kRasConnSize;
         *count = n;
         result = ERROR_BUFFER_TOO_SMALL;
@@ -325,8 +362,8 @@ uint32_t RasSim::RasEnumConnectionsA(RASCONNA* conns, uint32_t* bytes, uint32_t*
         for (uint32_t i = 0; i < n; ++i) {
             RASCONNA& out = conns[i];
             out.dwSize = kRasConnSize;
-            out.hrasconn = MakeHandle(connections_[i].handle);
-            Put(out.szEntryName, connections_[i].name);
+            out.hrasconn = MakeHandle(listed[i].first);
+            Put(out.szEntryName, *listed[i].second);
             Put(out.szDeviceType, "modem");
             Put(out.szDeviceName, "Simulated Modem");
         }
@@ -406,15 +443,12 @@ uint32_t RasSim::RasHangUpA(HRASCONN conn) {
     return result;
 }
 
-uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t, RasDialFunc notifier,
-                          HRASCONN* conn) {
+uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t notifierType,
+                          RasDialFunc notifier, HRASCONN* conn) {
     Enter();
     Lock lock(mutex_);
     std::string line = "RasDialA";
-    if (params) {
-        line += " entry=" + Text(Field(params->szEntryName)) + " user=" + Text(Field(params->szUserName)) +
-                " password=" + Text(Field(params->szPassword)) + " domain=" + Text(Field(params->szDomain));
-    }
+    line += DialParamsText(params);
     uint32_t result = 0;
     if (TakeFault(Op::kDial, &result)) {
     } else if (dialFailCode_) {
@@ -422,6 +456,10 @@ uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t, 
         dialFailCode_ = 0;
     } else if (!params || params->dwSize != kRasDialParamsSize || !conn) {
         result = kErrorInvalidSize;
+    } else if (notifier && notifierType != 0) {
+        // Only the RasDialFunc form is known here; calling another form through this type
+        // would break the caller's stack.
+        result = kErrorInvalidParameter;
     } else if (!FindEntryLocked(Field(params->szEntryName))) {
         result = kErrorCannotFindEntry;
     }
@@ -433,6 +471,7 @@ uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t, 
     auto dial = std::make_unique<Dial>();
     dial->handle = nextHandle_++;
     dial->name = Field(params->szEntryName);
+    dial->listed = dialListed_;
     *conn = MakeHandle(dial->handle);
     Log(line + " -> 0 handle=" + Hex(dial->handle));
     Dial* d = dial.get();
@@ -517,10 +556,7 @@ uint32_t RasSim::RasSetEntryDialParamsA(const char*, RASDIALPARAMSA* params, int
     Enter();
     Lock lock(mutex_);
     std::string line = "RasSetEntryDialParamsA";
-    if (params) {
-        line += " entry=" + Text(Field(params->szEntryName)) + " user=" + Text(Field(params->szUserName)) +
-                " password=" + Text(Field(params->szPassword)) + " domain=" + Text(Field(params->szDomain));
-    }
+    line += DialParamsText(params);
     line += " remove-password=" + std::to_string(removePassword ? 1 : 0) + " -> ";
     uint32_t result = 0;
     Entry* e = nullptr;

@@ -55,6 +55,7 @@ struct TextCodec {
 constexpr int kHangupNever = -1;
 constexpr uint32_t kFirstHandle = 0x1001;
 constexpr uint32_t kErrorInvalidSize = 632;  // a structure's dwSize is not the expected one
+constexpr uint32_t kErrorInvalidParameter = 87;
 
 class RasSim final : public RasApi {
 public:
@@ -72,13 +73,20 @@ public:
     void SetDialInterval(int milliseconds);
     void SetDialError(uint32_t code, int afterEvent = 1);  // the next dial only
     void SetDialFail(uint32_t code);                       // the next RasDialA only
+    // Whether a dial is enumerated among the connections from its start (as the system's
+    // service does, in the dial's state) or only once it has connected (the default).
+    void SetDialListed(bool listed);
     void Fail(Op op, uint32_t code, int times = -1);       // times -1: every call from now
     void FailOff(Op op);
     void SetErrorText(uint32_t code, const std::string& text);
     void SetCodec(const TextCodec& codec);
     std::string ToAnsi(const std::string& utf8) const;
-    // Writes a line of the simulator's own to the journal (a script error, for instance).
+    // Writes a line of the simulator's own, in UTF-8, to the journal (a script error, for instance).
     void Note(const std::string& line);
+    // Back to a service without entries, connections, faults or error texts, with the default
+    // hang-up, dial and interval settings; dials under way stop without a further event. The
+    // clock, the journal and the handle counter go on.
+    void Reset();
 
     // Called at the start of every call the program makes, before anything else; the script
     // runner takes in new lines and runs due commands from here.
@@ -126,6 +134,7 @@ private:
         RASCONNSTATE state = 0;
         uint32_t error = 0;
         bool over = false;  // connected or hung up: the handle no longer answers as a dial
+        bool listed = false;  // enumerated while under way
         bool finished = false;
         std::thread thread;
     };
@@ -141,6 +150,7 @@ private:
     bool TakeFault(Op op, uint32_t* code);
     void Log(const std::string& line);  // with the lock held
     std::string Text(const std::string& ansi) const;  // a journal value
+    std::string DialParamsText(const RASDIALPARAMSA* params) const;
     Connection* FindConnection(uint32_t handle);
     Dial* FindDial(uint32_t handle);
     Connection* FirstOf(const std::string& name);
@@ -170,6 +180,7 @@ private:
     uint32_t dialErrorCode_ = 0;
     int dialErrorAfter_ = 1;
     uint32_t dialFailCode_ = 0;
+    bool dialListed_ = false;
     bool stopping_ = false;
 };
 

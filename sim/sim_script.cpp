@@ -117,6 +117,7 @@ bool SplitWords(const std::string& line, std::vector<std::string>* words, std::v
 bool RunCommand(RasSim& sim, const std::vector<std::string>& w, const std::vector<size_t>& keyed,
                 std::string* error) {
     const std::string& command = w[0];
+    auto ansi = [&sim](const std::string& text) { return sim.ToAnsi(text); };
     uint32_t number = 0;
     Options options;
     std::string value;
@@ -131,12 +132,13 @@ bool RunCommand(RasSim& sim, const std::vector<std::string>& w, const std::vecto
             !TakeOptions(w, keyed, 2, {"area", "number", "user", "password", "domain"}, &options, error))
             return false;
         Entry e;
-        e.name = w[1];
+        e.name = ansi(w[1]);
         options.Get("area", &e.area);
         options.Get("number", &e.number);
         options.Get("user", &e.user);
         options.Get("domain", &e.domain);
         e.hasPassword = options.Get("password", &e.password);
+        for (std::string* text : {&e.area, &e.number, &e.user, &e.domain, &e.password}) *text = ansi(*text);
         sim.AddEntry(e);
         return true;
     }
@@ -147,7 +149,7 @@ bool RunCommand(RasSim& sim, const std::vector<std::string>& w, const std::vecto
             *error = "bad state " + value;
             return false;
         }
-        sim.Connect(w[1], state);
+        sim.Connect(ansi(w[1]), state);
         return true;
     }
     if (command == "state") {
@@ -156,12 +158,12 @@ bool RunCommand(RasSim& sim, const std::vector<std::string>& w, const std::vecto
             *error = "bad state " + w[2];
             return false;
         }
-        if (!sim.SetState(w[1], number)) *error = "no connection " + QuoteValue(w[1]);
+        if (!sim.SetState(ansi(w[1]), number)) *error = "no connection " + QuoteValue(w[1]);
         return error->empty();
     }
     if (command == "drop") {
         if (!Need(w, 2, error)) return false;
-        if (!sim.Drop(w[1])) *error = "no connection " + QuoteValue(w[1]);
+        if (!sim.Drop(ansi(w[1]))) *error = "no connection " + QuoteValue(w[1]);
         return error->empty();
     }
     if (command == "hangup-polls") {
@@ -249,17 +251,48 @@ bool RunCommand(RasSim& sim, const std::vector<std::string>& w, const std::vecto
             *error = "bad code " + w[1];
             return false;
         }
-        sim.SetErrorText(number, w[2]);
+        sim.SetErrorText(number, ansi(w[2]));
+        return true;
+    }
+    // Additions to version 1.
+    if (command == "dial-listed") {
+        if (!Need(w, 2, error)) return false;
+        if (w[1] != "on" && w[1] != "off") {
+            *error = "bad dial-listed " + w[1];
+            return false;
+        }
+        sim.SetDialListed(w[1] == "on");
+        return true;
+    }
+    if (command == "reset") {
+        sim.Reset();
+        return true;
+    }
+    if (command == "mark") {
+        if (!Need(w, 2, error)) return false;
+        sim.Note("mark " + QuoteValue(w[1]));
         return true;
     }
     *error = "unknown command " + command;
     return false;
 }
 
-ScriptRunner::ScriptRunner(RasSim& sim, std::string path) : sim_(sim), path_(std::move(path)) {}
+std::string WindowsPath(const std::string& path) {
+    bool unixPath = !path.empty() && path[0] == '/' && (path.size() == 1 || path[1] != '/');
+    if (!unixPath) return path;
+    std::string out = "Z:" + path;
+    for (char& c : out)
+        if (c == '/') c = '\\';  // '/' never occurs inside a UTF-8 or CP932 character
+    return out;
+}
+
+ScriptRunner::ScriptRunner(RasSim& sim, std::string path, Opener open)
+    : sim_(sim), path_(std::move(path)), open_(std::move(open)) {
+    if (!open_) open_ = [](const std::string& p) { return std::fopen(p.c_str(), "rb"); };
+}
 
 void ScriptRunner::Poll() {
-    if (std::FILE* file = std::fopen(path_.c_str(), "rb")) {
+    if (std::FILE* file = open_(path_)) {
         if (std::fseek(file, offset_, SEEK_SET) == 0) {
             char buffer[4096];
             size_t n;
@@ -305,7 +338,6 @@ void ScriptRunner::TakeLine(const std::string& raw) {
         Report(lineNumber_, error);
         return;
     }
-    for (std::string& word : words) word = sim_.ToAnsi(word);
     if (words[0] == "at") {
         double at = 0;
         if (words.size() < 3 || !ParseSeconds(words[1], &at)) {

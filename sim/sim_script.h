@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,13 +18,23 @@ namespace sim {
 bool SplitWords(const std::string& line, std::vector<std::string>* words, std::vector<size_t>* keyed,
                 std::string* error);
 
-// Runs one command (without "at") on the simulator. False with `error` when the line is bad.
+// Runs one command (without "at") on the simulator. The words are the script's UTF-8; names
+// and texts go to the simulator in the program's code page. False with `error` (UTF-8) when
+// the line is bad.
 bool RunCommand(RasSim& sim, const std::vector<std::string>& words, const std::vector<size_t>& keyed,
                 std::string* error);
 
+// A path as a Windows program opens it: under Wine a Unix path ("/tmp/x/s.txt") is the same
+// file on drive Z: ("Z:\tmp\x\s.txt"). Other paths are returned as they are.
+std::string WindowsPath(const std::string& path);
+
 class ScriptRunner {
 public:
-    ScriptRunner(RasSim& sim, std::string path);
+    // Opens the script for reading in binary mode; the Windows build hands in one that
+    // takes the UTF-8 path.
+    using Opener = std::function<std::FILE*(const std::string& path)>;
+
+    ScriptRunner(RasSim& sim, std::string path, Opener open = nullptr);
     // Takes in the lines appended since the last look and runs the commands that are due.
     void Poll();
 
@@ -38,6 +50,7 @@ private:
 
     RasSim& sim_;
     std::string path_;
+    Opener open_;
     long offset_ = 0;
     std::string partial_;
     int lineNumber_ = 0;

@@ -1,19 +1,50 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the builds and tests need, when they are missing.
+# Installs the Debian packages the builds and tests need, when they are missing, and generates
+# the ja_JP.UTF-8 locale that gives Wine the code page 932.
 set -euo pipefail
-
-packages=(cmake make g++ g++-mingw-w64-i686-posix libgtest-dev)
-
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ $status == "install ok installed" ]] || missing+=("$p")
-done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
 
 sudo=""
 [[ $(id -u) -eq 0 ]] || sudo="sudo"
-echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# Wine runs the 32-bit program: it needs the i386 architecture for wine32.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "Adding the i386 architecture"
+  $sudo dpkg --add-architecture i386
+  need_update=1
+fi
+
+packages=(
+  cmake make g++ g++-mingw-w64-i686-posix libgtest-dev
+  googletest                                  # its sources, compiled in the Windows build
+  wine wine32 xvfb x11-utils                  # the Windows-built tests and the program under Wine
+  fonts-ipafont-gothic fonts-monapo locales imagemagick    # Japanese text (Monapo: the dialog font's metrics), screenshots
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  arch_p=$p
+  [[ $p == wine32 ]] && arch_p=wine32:i386
+  status=$(dpkg-query -W -f='${Status}' "$arch_p" 2>/dev/null || true)
+  [[ $status == "install ok installed" ]] || missing+=("$p")
+done
+
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  # Update the lists only when the install needs them (new architecture, or no lists yet).
+  if [[ -n ${need_update:-} ]] || ! $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null 2>&1; then
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+fi
+
+# LANG=ja_JP.UTF-8 only takes effect once the locale exists.
+if ! locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
+  echo "Generating the ja_JP.UTF-8 locale"
+  if [[ -f /etc/locale.gen ]] && grep -qE '^# *ja_JP\.UTF-8 UTF-8' /etc/locale.gen; then
+    $sudo sed -i -E 's/^# *(ja_JP\.UTF-8 UTF-8)/\1/' /etc/locale.gen
+    $sudo locale-gen >/dev/null
+  else
+    $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+  fi
+fi

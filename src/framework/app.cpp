@@ -18,7 +18,19 @@ MSG lastMessage{};
 
 const char kHelpFailed[] = "ﾍﾙﾌﾟの起動に失敗しました。";
 
-// The module path, whatever its length; empty when it cannot be had.
+
+// The framework dialog that holds the keyboard focus, else the active one, else the main window.
+CDialog* DialogForHelp(const CApplication& app) {
+    for (HWND start : {GetFocus(), GetActiveWindow()}) {
+        for (HWND w = start; w; w = GetParent(w)) {
+            if (CDialog* d = CDialog::FromHandle(w)) return d;
+        }
+    }
+    return app.mainWindow;
+}
+
+}  // namespace
+
 std::string ModulePath(HINSTANCE instance) {
     std::string path(MAX_PATH, '\0');
     for (;;) {
@@ -32,18 +44,6 @@ std::string ModulePath(HINSTANCE instance) {
         path.resize(path.size() * 2);
     }
 }
-
-// The framework dialog that holds the keyboard focus, else the active one, else the main window.
-CDialog* DialogForHelp(const CApplication& app) {
-    for (HWND start : {GetFocus(), GetActiveWindow()}) {
-        for (HWND w = start; w; w = GetParent(w)) {
-            if (CDialog* d = CDialog::FromHandle(w)) return d;
-        }
-    }
-    return app.mainWindow;
-}
-
-}  // namespace
 
 CApplication::CApplication() { theApp = this; }
 

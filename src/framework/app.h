@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class CDialog;
 
 class CApplication {
@@ -48,6 +50,9 @@ private:
 
 // The application object, or null before it is constructed.
 CApplication* TheApp();
+
+// The full path of `instance`'s module file, whatever its length; empty when it cannot be had.
+std::string ModulePath(HINSTANCE instance);
 
 // The entry's work, which WinMain runs (a console test program can call it from main).
 int RunApplication(HINSTANCE instance);

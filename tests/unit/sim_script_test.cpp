@@ -132,6 +132,12 @@ TEST_F(ScriptTest, EveryCommand) {
         {"error-text 691 \"認証されませんでした\"", true},
         {"drop A", true},
         {"drop A", false},
+        {"mark \"phase 2\"", true},
+        {"dial-listed on", true},
+        {"dial-listed off", true},
+        {"dial-listed yes", false},
+        {"mark", false},
+        {"reset", true},
         {"frobnicate", false},
     };
     for (const Case& c : cases) {
@@ -167,6 +173,70 @@ TEST_F(ScriptTest, BadLinesAreReportedInTheJournal) {
         "script line=4 error=\"unterminated quotes\"",
     };
     EXPECT_EQ(Notes(), expected);
+}
+
+TEST_F(ScriptTest, ErrorsAndMarksReachTheJournalInUtf8) {
+    Run(path_);
+    // 表 ends in the byte 0x5C in code page 932: quoting those bytes would corrupt the name.
+    Append(u8"version 1\nstate \"表 1\" 3\nmark \"step 表\"\n");
+    Count();
+    std::vector<std::string> expected = {
+        u8"script line=2 error=\"no connection \\\"表 1\\\"\"",
+    };
+    EXPECT_EQ(Notes(), expected);
+    std::vector<std::string> journal = ras_.Journal();
+    ASSERT_FALSE(journal.empty());
+    EXPECT_EQ(journal[1], u8"0.000 mark \"step 表\"");
+}
+
+TEST_F(ScriptTest, ResetReturnsToAnEmptyService) {
+    Run(path_);
+    Append("version 1\nentry A\nconnect A\nconnect B\nfail get-status 5\nhangup-polls never\n"
+           "error-text 691 x\n");
+    EXPECT_EQ(Count(), 2u);
+    Append("reset\nconnect C\n");
+    EXPECT_EQ(Count(), 1u);
+    EXPECT_STREQ(last_[0].szEntryName, "C");
+    sim::Entry e;
+    EXPECT_FALSE(ras_.FindEntry("A", &e));
+    RASCONNSTATUSA status{};
+    status.dwSize = kRasConnStatusSize;
+    EXPECT_EQ(ras_.RasGetConnectStatusA(last_[0].hrasconn, &status), 0u);  // the fault is gone
+    EXPECT_EQ(ras_.RasHangUpA(last_[0].hrasconn), 0u);
+    EXPECT_EQ(ras_.RasGetConnectStatusA(last_[0].hrasconn, &status), 0u);  // one poll by default
+    EXPECT_EQ(Count(), 0u);
+    char text[16];
+    EXPECT_NE(ras_.RasGetErrorStringA(691, text, sizeof text), 0u);
+    EXPECT_TRUE(Notes().empty());
+}
+
+TEST(SimScriptPaths, UnixPathsUnderWine) {
+    struct Case {
+        const char* path;
+        const char* windows;
+    } cases[] = {
+        {"/tmp/x/script.txt", "Z:\\tmp\\x\\script.txt"},
+        {"/", "Z:\\"},
+        {u8"/tmp/表/s.txt", u8"Z:\\tmp\\表\\s.txt"},
+        {"Z:\\tmp\\s.txt", "Z:\\tmp\\s.txt"},
+        {"C:/work/s.txt", "C:/work/s.txt"},
+        {"//server/share/s.txt", "//server/share/s.txt"},
+        {"script.txt", "script.txt"},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(sim::WindowsPath(c.path), c.windows) << c.path;
+}
+
+TEST_F(ScriptTest, TheOpenerIsAskedForTheScriptAtEveryLook) {
+    std::vector<std::string> asked;
+    runner_ = std::make_unique<sim::ScriptRunner>(ras_, "Z:\\s.txt", [&](const std::string& path) {
+        asked.push_back(path);
+        return std::fopen(path_.c_str(), "rb");
+    });
+    Append("connect A\n");
+    EXPECT_EQ(Count(), 1u);
+    EXPECT_EQ(Count(), 1u);
+    EXPECT_EQ(asked, std::vector<std::string>(2, "Z:\\s.txt"));
 }
 
 TEST_F(ScriptTest, NoScriptFileMeansAnEmptyService) {

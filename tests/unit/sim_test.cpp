@@ -80,6 +80,35 @@ TEST_F(SimTest, WrongStructureSizeIsRefused) {
     EXPECT_EQ(ras_.RasGetConnectStatusA(ras_.Connect("x"), &status), sim::kErrorInvalidSize);
 }
 
+TEST_F(SimTest, EnumerationReadsOnlyTheBufferItIsGiven) {
+    ras_.Connect("A");
+    ras_.Connect("B");
+    RASCONNA one{};  // dwSize left 0: a buffer said to be empty is not looked at
+    uint32_t bytes = 0, count = 0;
+    EXPECT_EQ(ras_.RasEnumConnectionsA(&one, &bytes, &count), static_cast<uint32_t>(ERROR_BUFFER_TOO_SMALL));
+    EXPECT_EQ(bytes, 2 * kRasConnSize);
+    EXPECT_EQ(count, 2u);
+    bytes = 0;
+    EXPECT_EQ(ras_.RasEnumConnectionsA(nullptr, &bytes, &count), static_cast<uint32_t>(ERROR_BUFFER_TOO_SMALL));
+    EXPECT_EQ(bytes, 2 * kRasConnSize);
+
+    RasSim empty{[] { return 0.0; }};
+    bytes = 0;
+    EXPECT_EQ(empty.RasEnumConnectionsA(nullptr, &bytes, &count), 0u);
+    EXPECT_EQ(count, 0u);
+}
+
+TEST_F(SimTest, DialParametersOfAnUnknownSizeAreNotRead) {
+    RASDIALPARAMSA p = Params("MyISP");
+    p.dwSize = 100;  // a structure of another version, shorter than its names
+    HRASCONN h = nullptr;
+    EXPECT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), sim::kErrorInvalidSize);
+    EXPECT_EQ(ras_.RasSetEntryDialParamsA(nullptr, &p, 0), sim::kErrorInvalidSize);
+    std::vector<std::string> expected = {"0.000 RasDialA -> 632",
+                                         "0.000 RasSetEntryDialParamsA remove-password=0 -> 632"};
+    EXPECT_EQ(ras_.Journal(), expected);
+}
+
 TEST_F(SimTest, HangUpTakesTheSetNumberOfStatusQueries) {
     struct Case {
         int polls;
@@ -153,6 +182,48 @@ TEST_F(SimTest, DialReportsItsStepsFromAnotherThreadAndConnects) {
     EXPECT_STREQ(conns[0].szEntryName, "MyISP");
 }
 
+TEST_F(SimTest, ListedDialsAreEnumeratedInTheirStateFromTheStart) {
+    RASDIALPARAMSA p = Params("MyISP");
+    HRASCONN h = nullptr;
+    RASCONNA conns[4];
+    uint32_t count = 0;
+    RASCONNSTATE state = 99;
+    ras_.SetDialListed(true);
+    ras_.SetDialInterval(60000);
+    ras_.Connect("Other");
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ASSERT_EQ(Enumerate(&count, conns), 0u);
+    ASSERT_EQ(count, 2u);
+    EXPECT_EQ(conns[1].hrasconn, h);
+    EXPECT_STREQ(conns[1].szEntryName, "MyISP");
+    EXPECT_EQ(Status(h, &state), 0u);
+    EXPECT_EQ(state, 0u);  // no step reported yet
+    ASSERT_EQ(ras_.RasHangUpA(h), 0u);
+    ASSERT_EQ(Enumerate(&count, conns), 0u);
+    EXPECT_EQ(count, 1u);
+
+    // A failed dial stays listed until it is hung up; a connected one is listed once.
+    ras_.SetDialInterval(1);
+    ras_.SetDialError(691, 2);
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ras_.WaitForDials();
+    ASSERT_EQ(Enumerate(&count, conns), 0u);
+    EXPECT_EQ(count, 2u);
+    ras_.RasHangUpA(h);
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ras_.WaitForDials();
+    ASSERT_EQ(Enumerate(&count, conns), 0u);
+    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(conns[1].hrasconn, h);
+
+    ras_.SetDialListed(false);  // the default: only once connected
+    ras_.SetDialInterval(60000);
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ASSERT_EQ(Enumerate(&count, conns), 0u);
+    EXPECT_EQ(count, 2u);
+    ras_.RasHangUpA(h);
+}
+
 TEST_F(SimTest, DialErrorAtAChosenStep) {
     RASDIALPARAMSA p = Params("MyISP");
     HRASCONN h = nullptr;
@@ -183,6 +254,29 @@ TEST_F(SimTest, DialThatFailsAtOnce) {
     EXPECT_EQ(ras_.RasDialA(nullptr, nullptr, &unknown, 0, RecordEvent, &h), 623u);
     ras_.WaitForDials();
     EXPECT_TRUE(events.empty());
+}
+
+TEST_F(SimTest, OnlyTheRasDialFuncFormOfNotifierIsCalled) {
+    RASDIALPARAMSA p = Params("MyISP");
+    HRASCONN h = nullptr;
+    EXPECT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 1, RecordEvent, &h), sim::kErrorInvalidParameter);
+    EXPECT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0xFFFFFFFF, RecordEvent, &h), sim::kErrorInvalidParameter);
+    EXPECT_EQ(h, nullptr);
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ras_.WaitForDials();
+    EXPECT_EQ(events.size(), 8u);
+}
+
+TEST_F(SimTest, ResetStopsADialUnderWay) {
+    RASDIALPARAMSA p = Params("MyISP");
+    HRASCONN h = nullptr;
+    ras_.SetDialInterval(60000);
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ras_.Reset();
+    ras_.WaitForDials();
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(Status(h), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 623u);  // the phone book is empty
 }
 
 TEST_F(SimTest, HangUpDuringTheDialStopsIt) {

@@ -8,16 +8,16 @@
 //   dialogs_check.exe [--shots DIR] [--system-ras]
 //
 // --shots DIR    saves settings-dialog.bmp, dial-dialog.bmp and dial-progress.bmp in DIR.
-// --system-ras   talks to rasapi32.dll (the simulator's drop-in under WINEDLLOVERRIDES),
-//                steered through the script TOLVANE_SIM_SCRIPT names and checked through the
-//                journal TOLVANE_SIM_JOURNAL names; without it the simulator runs in-process.
+// --system-ras   talks to rasapi32.dll (the simulator's drop-in beside the program, with
+//                WINEDLLOVERRIDES=rasapi32=n), steered through a script and checked through a
+//                journal in the output folder; without it the simulator runs in-process.
+// Without --shots the screenshots go to the output folder (TOLVANE_E2E_OUT).
 #include <windows.h>
 #include <commctrl.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <sstream>
@@ -30,6 +30,7 @@
 #include "app/settings.h"
 #include "framework/app.h"
 #include "framework/dialog.h"
+#include "harness.h"
 #include "monitor/connection_table.h"
 #include "ras/dialing.h"
 #include "ras/dialing_win.h"
@@ -80,6 +81,15 @@ std::string Convert(const std::string& text, UINT from, UINT to) {
 }
 std::string ToUtf8(const std::string& cp932) { return Convert(cp932, 932, CP_UTF8); }
 std::string FromUtf8(const std::string& utf8) { return Convert(utf8, CP_UTF8, 932); }
+
+std::wstring Wide(const std::string& utf8) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    if (n <= 1) return std::wstring();
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &out[0], n);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -140,12 +150,15 @@ private:
     sim::RasSim sim;
 };
 
-// The drop-in DLL: commands are appended to its script, which it reads before each call.
+// The drop-in DLL: commands are appended to its script, which it reads before each call, and
+// its journal is read back. The files are those of the run's output folder; the DLL takes
+// their names from the environment at its first call.
 class ScriptService final : public Service {
 public:
-    ScriptService() : script(Env("TOLVANE_SIM_SCRIPT")), journal(Env("TOLVANE_SIM_JOURNAL")) {
+    ScriptService() : files("dialogs") {
+        SetEnvironmentVariableW(L"TOLVANE_SIM_SCRIPT", Wide(files.script()).c_str());
+        SetEnvironmentVariableW(L"TOLVANE_SIM_JOURNAL", Wide(files.journal()).c_str());
         SetRas(&SystemRasApi());
-        Append("version 1");
     }
     ~ScriptService() override { SetRas(nullptr); }
     void Entry(const std::string& name, const std::string& area, const std::string& number, const std::string& user,
@@ -153,35 +166,27 @@ public:
         std::string line = "entry " + Quote(name) + " area=" + Quote(area) + " number=" + Quote(number) +
                            " user=" + Quote(user) + " domain=" + Quote(domain);
         if (password) line += " password=" + Quote(password);
-        Append(line);
+        files.AppendScript(line);
     }
     void ErrorText(uint32_t code, const std::string& text) override {
-        Append("error-text " + std::to_string(code) + " " + Quote(text));
+        files.AppendScript("error-text " + std::to_string(code) + " " + Quote(text));
     }
-    void DialInterval(int ms) override { Append("dial-interval " + std::to_string(ms)); }
-    void DialSteps(const std::string& steps) override { Append("dial-steps " + steps); }
+    void DialInterval(int ms) override { files.AppendScript("dial-interval " + std::to_string(ms)); }
+    void DialSteps(const std::string& steps) override { files.AppendScript("dial-steps " + steps); }
     void DialError(uint32_t code, int after) override {
-        Append("dial-error " + std::to_string(code) + " after=" + std::to_string(after));
+        files.AppendScript("dial-error " + std::to_string(code) + " after=" + std::to_string(after));
     }
-    void DialFail(uint32_t code) override { Append("dial-fail " + std::to_string(code)); }
-    void FailLoadOnce(uint32_t code) override { Append("fail get-dial-params " + std::to_string(code) + " times=1"); }
+    void DialFail(uint32_t code) override { files.AppendScript("dial-fail " + std::to_string(code)); }
+    void FailLoadOnce(uint32_t code) override {
+        files.AppendScript("fail get-dial-params " + std::to_string(code) + " times=1");
+    }
     std::vector<std::string> Journal() override {
         std::vector<std::string> lines;
-        std::ifstream in(journal, std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(FromUtf8(line));
-        }
+        for (const std::string& line : files.JournalLines()) lines.push_back(FromUtf8(line));
         return lines;
     }
 
 private:
-    static std::string Env(const char* name) {
-        char value[MAX_PATH] = "";
-        GetEnvironmentVariableA(name, value, sizeof value);
-        return value;
-    }
     // Script words are UTF-8; a word with blanks, '=' or quotes, or an empty one, is quoted.
     static std::string Quote(const std::string& cp932) {
         std::string word = ToUtf8(cp932);
@@ -193,13 +198,8 @@ private:
         }
         return out + "\"";
     }
-    void Append(const std::string& line) {
-        std::ofstream out(script, std::ios::binary | std::ios::app);
-        out << line << "\n";
-    }
 
-    std::string script;
-    std::string journal;
+    e2e::SimFiles files;
 };
 
 Service* service = nullptr;
@@ -1174,18 +1174,17 @@ CheckApp theApp;
 bool CheckApp::InitInstance() {
     uiThread = GetCurrentThreadId();
     std::string command = GetCommandLineA();
+    // Screenshots go to --shots DIR, else to the run's output folder.
+    std::string folder = e2e::OutputFolder();
     size_t shots = command.find("--shots ");
     if (shots != std::string::npos) {
-        std::string folder = command.substr(shots + 8);
+        folder = command.substr(shots + 8);
         folder = folder.substr(0, folder.find(" --"));
         while (!folder.empty() && (folder.back() == ' ' || folder.back() == '"')) folder.pop_back();
         if (!folder.empty() && folder.front() == '"') folder.erase(0, 1);
-        std::string wide = Convert(folder, CP_ACP, CP_UTF8);
-        int n = MultiByteToWideChar(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0);
-        shotFolder.assign(static_cast<size_t>(n), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, wide.c_str(), -1, &shotFolder[0], n);
-        shotFolder.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
+        folder = ToUtf8(folder);
     }
+    shotFolder = Wide(folder);
     const bool systemRas = command.find("--system-ras") != std::string::npos;
     InProcessService* inProcess = systemRas ? nullptr : new InProcessService;
     ScriptService* script = systemRas ? new ScriptService : nullptr;

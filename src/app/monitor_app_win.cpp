@@ -1,0 +1,87 @@
+// The application object: it wires the system's services, loads the settings, runs the
+// monitor window (the program's only message loop) and saves the settings once more at the end.
+#include "app/monitor_app_win.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/exe_folder.h"
+#include "app/registry_win.h"
+#include "app/screen_win.h"
+#include "app/settings_store.h"
+#include "ras/dialing_win.h"
+#include "ras/ras_api_win.h"
+#include "res/resource.h"
+#include "ui/menu_model.h"
+#include "ui/monitor_dlg_win.h"
+
+// The first layout of the structure, which every version of the shell takes.
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "NOTIFYICONDATA is passed in its 88-byte form");
+
+CMonitorApp theApp;
+
+namespace {
+
+const char kTrayTip[] = "Tolvane";
+
+NOTIFYICONDATAA TrayIconData(HWND owner) {
+    NOTIFYICONDATAA data;
+    std::memset(&data, 0, sizeof data);
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = ID_TRAY_ICON;
+    return data;
+}
+
+}  // namespace
+
+bool CMonitorApp::InitInstance() {
+    SetRas(&SystemRasApi());
+    SetRegistry(&SystemRegistry());
+    SetScreen(&SystemScreen());
+    SetPoster(&SystemMessagePoster());
+
+    LoadSettings();
+    exeFolder = FolderOfModulePath(ModulePath(instance));
+    trayIconAdded = FALSE;
+
+    {
+        CMonitorDlg monitor;
+        mainWindow = &monitor;
+        monitor.RunMonitorWindow();
+        mainWindow = nullptr;
+    }
+    return false;
+}
+
+int CMonitorApp::ExitInstance() {
+    SaveSettings();
+    return CApplication::ExitInstance();
+}
+
+BOOL CMonitorApp::UpdateTrayIcon(int kind) {
+    NOTIFYICONDATAA data = TrayIconData(MainWindowHandle());
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_TRAYNOTIFY;
+    data.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(TrayIconId(kind)), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    lstrcpynA(data.szTip, kTrayTip, sizeof data.szTip);
+    BOOL result = Shell_NotifyIconA(trayIconAdded ? NIM_MODIFY : NIM_ADD, &data);
+    // Set whatever the shell answered: later updates ask for a modification.
+    trayIconAdded = TRUE;
+    if (data.hIcon) DestroyIcon(data.hIcon);
+    return result;
+}
+
+BOOL CMonitorApp::RemoveTrayIcon() {
+    if (!trayIconAdded) return TRUE;
+    NOTIFYICONDATAA data = TrayIconData(MainWindowHandle());
+    BOOL result = Shell_NotifyIconA(NIM_DELETE, &data);
+    trayIconAdded = FALSE;
+    return result;
+}
+
+void CMonitorApp::LoadSettings() { ::LoadSettings(); }
+
+void CMonitorApp::SaveSettings() { ::SaveSettings(); }

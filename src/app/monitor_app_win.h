@@ -1,0 +1,25 @@
+// The application object: start-up, the tray icon, and the settings store's two operations.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/app.h"
+
+class CMonitorApp : public CApplication {
+public:
+    bool InitInstance() override;
+    int ExitInstance() override;
+
+    // The tray icon with the picture for `kind` active connections: added the first time,
+    // modified afterwards. The shell's result.
+    BOOL UpdateTrayIcon(int kind);
+    BOOL RemoveTrayIcon();
+
+    void LoadSettings();
+    void SaveSettings();
+
+    // The tray icon has been added (whatever the shell answered).
+    BOOL trayIconAdded = FALSE;
+};
+
+extern CMonitorApp theApp;
