@@ -735,6 +735,8 @@ void CheckSettingsOddStoredValues() {
     SameSettings(expected, "settings: no selection stores -1, odd check values store 0");
 }
 
+DWORD HelpContextSeen();
+
 void CheckSettingsCloseBox() {
     SettingsRecord before = SampleSettings();
     Settings = before;
@@ -745,6 +747,9 @@ void CheckSettingsCloseBox() {
                  if (!Check(d != nullptr, "settings: opens")) return;
                  SetItemText(d, IDC_WARNING_TIME, "44");
                  Select(d, IDC_TIME_UNIT, 0);
+                 Click(d, ID_HELP);
+                 Check(WaitFor([] { return HelpContextSeen() == 0x20089; }, 3000),
+                       "settings: Help opens the help file at context 0x20089");
                  PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
                  Check(WaitGone(d), "settings: the close box closes the dialog");
              });
@@ -954,10 +959,17 @@ HWND DialFirstEntry() {
     return d;
 }
 
+// The dial dialog run as the connect command does, with its result.
+INT_PTR RunDial() {
+    CDialDlg dialog;
+    return dialog.DoModal();
+}
+
 void CheckDialError() {
     size_t mark = service->Journal().size();
     service->DialError(691, 3);
-    WithUser(RunDialDialog, [] {
+    INT_PTR result = -2;
+    WithUser([&] { result = RunDial(); }, [] {
         HWND d = DialFirstEntry();
         if (!d) return;
         HWND p = WaitWindow(kProgressCaption);
@@ -965,6 +977,7 @@ void CheckDialError() {
         AnswerMessageBox(kBadPassword, "dial error");
         Check(WaitGone(p) && WaitGone(d), "dial error: both dialogs close");
     });
+    Check(result == IDOK, "dial error: the dial dialog ends with IDOK after the attempt");
     std::vector<std::string> j = JournalSince(mark);
     std::string handle = DialHandleIn(j);
     int error = FindLine(j, {"event handle=" + handle, "error=691"});
@@ -977,7 +990,8 @@ void CheckDialError() {
 void CheckDialCancel() {
     size_t mark = service->Journal().size();
     service->DialInterval(600);
-    WithUser(RunDialDialog, [] {
+    INT_PTR result = -2;
+    WithUser([&] { result = RunDial(); }, [] {
         HWND d = DialFirstEntry();
         if (!d) return;
         HWND p = WaitWindow(kProgressCaption);
@@ -987,6 +1001,7 @@ void CheckDialCancel() {
         Check(WaitGone(p) && WaitGone(d), "dial cancel: both dialogs close");
     });
     service->DialInterval(250);
+    Check(result == IDOK, "dial cancel: the dial dialog ends with IDOK after the attempt");
     std::vector<std::string> j = JournalSince(mark);
     std::string handle = DialHandleIn(j);
     Check(!handle.empty() && FindLine(j, {"RasHangUpA handle=" + handle + " entry=MyISP -> 0"}) >= 0,
@@ -999,12 +1014,14 @@ void CheckDialFailsToStart() {
     ForgetShown();
     size_t mark = service->Journal().size();
     service->DialFail(633);
-    WithUser(RunDialDialog, [] {
+    INT_PTR result = -2;
+    WithUser([&] { result = RunDial(); }, [] {
         HWND d = DialFirstEntry();
         if (!d) return;
         AnswerMessageBox(kPortBusy, "dial fails to start");
         Check(WaitGone(d), "dial fails to start: the dial dialog closes");
     });
+    Check(result == IDOK, "dial fails to start: the dial dialog ends with IDOK");
     Check(!EverShown(kProgressCaption), "dial fails to start: the progress dialog was never shown");
     Check(FindLine(JournalSince(mark), {"RasDialA", "-> 633"}) >= 0, "dial fails to start: RasDialA refused");
 }
@@ -1012,8 +1029,9 @@ void CheckDialFailsToStart() {
 void CheckFirstLoadFails() {
     ForgetShown();
     service->FailLoadOnce(623);
-    WithUser(RunDialDialog, [] { AnswerMessageBox(kNoEntry, "first load fails"); });
-    Check(!EverShown(kDialCaption), "first load fails: the dial dialog was never shown");
+    INT_PTR result = -2;
+    WithUser([&] { result = RunDial(); }, [] { AnswerMessageBox(kNoEntry, "first load fails"); });
+    Check(result == 0 && !EverShown(kDialCaption), "first load fails: the dial dialog ends with 0, never shown");
 }
 
 void CheckNoEntries() {
@@ -1021,8 +1039,9 @@ void CheckNoEntries() {
     EntryListData saved = EntryList;
     EntryList = EntryListData{};
     size_t mark = service->Journal().size();
-    WithUser(RunDialDialog, [] { AnswerMessageBox(kNoEntry, "no entries"); });
-    Check(!EverShown(kDialCaption), "no entries: the dial dialog was never shown");
+    INT_PTR result = -2;
+    WithUser([&] { result = RunDial(); }, [] { AnswerMessageBox(kNoEntry, "no entries"); });
+    Check(result == 0 && !EverShown(kDialCaption), "no entries: the dial dialog ends with 0, never shown");
     Check(FindLine(JournalSince(mark), {"RasGetEntryDialParamsA entry=\"\" -> 623"}) >= 0,
           "no entries: position 0 is asked for with an empty name");
     EntryList = saved;
@@ -1031,7 +1050,8 @@ void CheckNoEntries() {
 void CheckLoadFailsOnChange() {
     size_t mark = service->Journal().size();
     bool cancelled = false;
-    WithUser(RunDialDialog, [&] {
+    INT_PTR result = -2;
+    WithUser([&] { result = RunDial(); }, [&] {
         HWND d = WaitWindow(kDialCaption);
         if (!Check(d != nullptr, "dial: the dialog opens")) return;
         service->FailLoadOnce(623);
@@ -1046,7 +1066,7 @@ void CheckLoadFailsOnChange() {
         Click(d, IDCANCEL);
         cancelled = WaitGone(d);
     });
-    Check(cancelled, "dial: Cancel closes the dial dialog");
+    Check(cancelled && result == IDCANCEL, "dial: Cancel closes the dial dialog with IDCANCEL");
     Check(FindLine(JournalSince(mark), {"RasSetEntryDialParamsA"}) < 0 && FindLine(JournalSince(mark), {"RasDialA"}) < 0,
           "dial: Cancel stores nothing and dials nothing");
 }
@@ -1167,9 +1187,18 @@ class CheckApp : public CApplication {
 public:
     bool InitInstance() override;
     int ExitInstance() override { return failures; }
+    std::atomic<DWORD> helpContext{0};
+
+protected:
+    bool OpenHelp(HWND, DWORD context) override {
+        helpContext = context;
+        return true;
+    }
 };
 
 CheckApp theApp;
+
+DWORD HelpContextSeen() { return theApp.helpContext; }
 
 bool CheckApp::InitInstance() {
     uiThread = GetCurrentThreadId();

@@ -3,7 +3,8 @@
 # display of its own (tools/wine-env.sh), copies its screenshots into docs/, and stops the
 # prefix's wineserver and the X server (by their ids) when done.
 #   tests/win/run_dialogs_check.sh [windows build folder] [display number] [-- dialogs_check arguments]
-# Without arguments after --, the program talks to the simulator DLL (--system-ras).
+# Without arguments after --, the program talks to the simulator DLL (--system-ras); with
+# -- --in-process it runs the simulator inside the program instead.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
