@@ -893,6 +893,7 @@ void PrepareService() {
 void CheckDialConnects() {
     ForgetShown();
     size_t mark = service->Journal().size();
+    service->DialInterval(400);  // time for a screenshot while dialing
     WithUser(RunDialDialog, [] {
         HWND d = WaitWindow(kDialCaption);
         if (!Check(d != nullptr, "dial: the dialog opens")) return;
@@ -933,6 +934,7 @@ void CheckDialConnects() {
         Screenshot(p, "dial-progress.bmp");
         Check(WaitGone(p) && WaitGone(d), "progress and dial: both close when connected");
     });
+    service->DialInterval(250);
     std::vector<std::string> j = JournalSince(mark);
     int set = FindLine(j, {"RasSetEntryDialParamsA entry=MyISP user=taro password=typed", "remove-password=1"});
     int dial = FindLine(j, {"RasDialA entry=MyISP user=taro password=typed"});
@@ -996,6 +998,8 @@ void CheckDialCancel() {
         if (!d) return;
         HWND p = WaitWindow(kProgressCaption);
         if (!Check(p != nullptr, "dial cancel: progress opens")) return;
+        // The first event comes 600 ms after the dial starts; until then the line is blank.
+        Check(ItemText(p, IDC_DIAL_STATUS).empty(), "progress: the status line is blank until the first event");
         Check(WaitFor([&] { return ItemText(p, IDC_DIAL_STATUS) == kDialingMyIsp; }, 5000), "dial cancel: dialing");
         Click(p, IDCANCEL);
         Check(WaitGone(p) && WaitGone(d), "dial cancel: both dialogs close");

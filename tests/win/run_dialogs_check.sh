@@ -23,7 +23,9 @@ status=0
 tools/wine-env.sh e2e "$dir" "$out" "$build/tests/win/dialogs_check.exe" "$@" || status=$?
 for shot in settings-dialog dial-dialog dial-progress; do
     if [[ -f $out/$shot.png ]]; then
-        cp "$out/$shot.png" "$root/docs/$shot.png"
+        # Only a changed picture replaces the one in docs/ (each conversion stamps its own date).
+        same=$(compare -metric AE "$out/$shot.png" "$root/docs/$shot.png" null: 2>&1 || true)
+        [[ $same == 0 ]] || cp "$out/$shot.png" "$root/docs/$shot.png"
     else
         echo "no screenshot $shot" >&2
         status=1
