@@ -5,6 +5,7 @@
 
 #include "app/prompt.h"
 #include "framework/dialog.h"
+#include "ui/choice_field.h"
 #include "ui/number_field.h"
 
 void CDataExchange::Fail(int controlId) {
@@ -48,7 +49,7 @@ void ExchangeCheck(CDataExchange& dx, int id, int& value) {
     if (dx.toMembers) {
         value = static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0));
     } else {
-        if (value < 0 || value > 2) value = 0;
+        value = CheckValueForControl(value);
         SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
     }
 }
@@ -56,10 +57,13 @@ void ExchangeCheck(CDataExchange& dx, int id, int& value) {
 void ExchangeListPosition(CDataExchange& dx, int id, int& value) {
     HWND control = Control(dx, id);
     if (!control) return;
-    if (dx.toMembers)
-        value = static_cast<int>(SendMessageA(control, CB_GETCURSEL, 0, 0));
-    else
-        SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(value), 0);  // none when not in the list
+    if (dx.toMembers) {
+        value = ListPositionForMember(static_cast<long>(SendMessageA(control, CB_GETCURSEL, 0, 0)));
+    } else {
+        int count = static_cast<int>(SendMessageA(control, CB_GETCOUNT, 0, 0));
+        // -1 clears the selection.
+        SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(ListSelectionForControl(value, count)), 0);
+    }
 }
 
 void ExchangeUnsigned(CDataExchange& dx, int id, uint32_t& value) {

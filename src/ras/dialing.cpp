@@ -11,6 +11,7 @@
 
 RASDIALPARAMSA DialParams;
 std::atomic<WindowRef> DialTarget{nullptr};
+HRASCONN DialingHandle = nullptr;
 
 namespace {
 

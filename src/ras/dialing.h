@@ -34,6 +34,10 @@ extern RASDIALPARAMSA DialParams;
 // read by ForwardDialEvent on the service's thread.
 extern std::atomic<WindowRef> DialTarget;
 
+// The dial that the progress dialog started, for its Cancel to hang up; null while it has
+// none. It keeps its last value after the dialog closes. User-interface thread only.
+extern HRASCONN DialingHandle;
+
 // Dials with DialParams. A non-null handle means dialing is under way and each step will
 // arrive at `target` as WM_RASDIALEVENT (wParam: state, lParam: error). On failure the
 // user has been shown the service's text and the result is null.
