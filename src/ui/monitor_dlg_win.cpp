@@ -14,7 +14,9 @@
 #include "monitor/tick_time.h"
 #include "res/resource.h"
 #include "ui/about_dlg_win.h"
+#include "ui/dial_dlg_win.h"
 #include "ui/menu_model.h"
+#include "ui/settings_dlg_win.h"
 
 namespace {
 
@@ -177,7 +179,17 @@ void CMonitorDlg::OnDisconnect() { tick.OnDisconnect(); }
 
 void CMonitorDlg::OnExtend() { tick.OnExtend(); }
 
-void CMonitorDlg::OnSettings() {}
+// The new values count from the next use on; the tray icon follows RunHide at once.
+void CMonitorDlg::OnSettings() {
+    if (!EditSettings()) return;
+    StampTickTime();
+    UpdateData(false);
+    if (Settings.RunHide)
+        theApp.UpdateTrayIcon(0);
+    else
+        theApp.RemoveTrayIcon();
+    theApp.SaveSettings();
+}
 
 void CMonitorDlg::OnAbout() {
     CAboutDlg about;
@@ -195,7 +207,7 @@ void CMonitorDlg::OnMonitorHelp() {
     WinHelpA(hwnd, helpFile.c_str(), HELP_CONTEXT, HID_BASE_RESOURCE + IDD_MONITOR);
 }
 
-void CMonitorDlg::OnConnect() {}
+void CMonitorDlg::OnConnect() { RunDialDialog(); }
 
 void CMonitorDlg::OnDisconnectActive(UINT id) { DisconnectActive(id - ID_DISCONNECT_FIRST); }
 

@@ -80,6 +80,21 @@ BOOL CALLBACK MatchChildText(HWND child, LPARAM data) {
     return TRUE;
 }
 
+// The value `reg query` shows for `name` ("0x5", or a text), empty when it is not listed.
+std::string RegValue(const std::string& output, const std::string& name) {
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string word, type, value;
+        if (!(words >> word) || word != name || !(words >> type)) continue;
+        std::getline(words >> std::ws, value);
+        while (!value.empty() && (value.back() == '\r' || value.back() == ' ')) value.pop_back();
+        return value;
+    }
+    return "";
+}
+
 // Every child text of a window (a message box's text is one of them).
 bool HasChildText(HWND window, const std::string& text) {
     TextSearch search{text, false};
@@ -119,16 +134,22 @@ protected:
                sim_.WaitForJournal(std::string("RasGetEntryPropertiesA entry=") + entry, e2e::kDefaultTimeoutMs,
                                    from) >= 0;
     }
-    // A window of the program other than the monitor window, such as a message box.
-    HWND WaitForOtherWindow(const char* className) {
+    // A visible window of the program other than the monitor window and those `besides`, such
+    // as a message box.
+    HWND WaitForOtherWindow(const char* className, std::initializer_list<HWND> besides = {}) {
         HWND found = nullptr;
         e2e::WaitUntil([&] {
-            for (HWND w : e2e::TopWindows(program_.pid()))
-                if (w != monitor_ && IsWindowVisible(w) && e2e::ClassName(w) == className) found = w;
+            for (HWND w : e2e::TopWindows(program_.pid())) {
+                bool known = w == monitor_;
+                for (HWND b : besides) known = known || w == b;
+                if (!known && IsWindowVisible(w) && e2e::ClassName(w) == className) found = w;
+            }
             return found != nullptr;
         });
         return found;
     }
+    HWND WaitForDialog(const char* title) { return e2e::WaitForWindow(program_.pid(), title, "#32770", e2e::kDefaultTimeoutMs, true); }
+    void RightClick() { PostMessageA(monitor_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10)); }
     e2e::TrayIconMatch Tray() { return e2e::FindTrayIcon(ProgramPath(), kTrayIcons, 3); }
     bool WaitForTray(int iconId) {
         return e2e::WaitUntil([&] {
@@ -203,7 +224,7 @@ TEST_F(TolvaneTest, SessionFromStartToHangUp) {
     ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ControlVisible(monitor_, IDC_COUNTDOWN); }, kLong));
     EXPECT_FALSE(e2e::ControlVisible(monitor_, IDC_SESSION_TIME));
     EXPECT_TRUE(e2e::ControlVisible(monitor_, IDC_EXTEND));
-    EXPECT_GT(e2e::RedShare(button), 0.2);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::RedShare(button) > 0.2; }));  // repainted soon after
     ASSERT_TRUE(e2e::WaitForControlText(monitor_, IDC_COUNTDOWN, "強制切断まで 07 秒"));
     e2e::SaveScreenshot("countdown.bmp", monitor_);
 
@@ -350,7 +371,7 @@ TEST_F(TolvaneTest, WindowMenuSwitchesTheDisplayedConnection) {
     ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::WindowText(monitor_) == "MyISP"; }));  // the longest runs
 
     // Items: version, help, settings, MyISP, Other, connect, 切断-MyISP, 切断-Other, exit.
-    auto rightClick = [&] { PostMessageA(monitor_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10)); };
+    auto rightClick = [&] { RightClick(); };
     ASSERT_TRUE(ChooseFromMenu(rightClick, 5, "window-menu.bmp"));
     EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::WindowText(monitor_) == "Other"; }));
     ASSERT_TRUE(ChooseFromMenu(rightClick, 4));
@@ -377,6 +398,169 @@ TEST_F(TolvaneTest, SystemMenuAndButtons) {
     ASSERT_TRUE(e2e::PostSysCommand(monitor_, IDM_DISCONNECT | 0x3));
     EXPECT_GE(sim_.WaitForJournal("RasHangUpA handle=0x1001 entry=MyISP -> 0"), 0);
     EXPECT_TRUE(e2e::WaitUntil([&] { return !e2e::ControlEnabled(monitor_, IDC_DISCONNECT); }));
+}
+
+const char kSettingsTitle[] = "Tolvane - 設定";
+const char kDialTitle[] = "ﾀﾞｲｱﾙｱｯﾌﾟ接続";
+const char kProgressTitle[] = "ﾀﾞｲｱﾙ接続中";
+
+TEST_F(TolvaneTest, SettingsDialogOpensFromTheButtonTheMenuAndTheSystemMenu) {
+    ASSERT_NE(Start(), nullptr);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(monitor_) != FALSE; }));
+    const std::function<void()> openers[] = {
+        [&] { e2e::PostCommand(monitor_, IDC_SETTINGS_BUTTON); },
+        [&] { ChooseFromMenu([&] { RightClick(); }, 3); },  // version, help, settings
+        [&] { e2e::PostSysCommand(monitor_, IDM_SETTINGS); },
+    };
+    for (const auto& open : openers) {
+        open();
+        HWND dialog = WaitForDialog(kSettingsTitle);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(e2e::ControlVisible(dialog, ID_HELP));
+        ASSERT_TRUE(e2e::PostCommand(dialog, IDCANCEL));
+        ASSERT_TRUE(e2e::WaitForWindowGone(dialog));
+    }
+}
+
+TEST_F(TolvaneTest, SettingsOkStoresEveryValueAndTheNextTickUsesThem) {
+    ASSERT_NE(Start(), nullptr);
+    ASSERT_TRUE(Connect("MyISP"));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::WindowText(monitor_) == "MyISP"; }));
+
+    e2e::PostCommand(monitor_, IDC_SETTINGS_BUTTON);
+    HWND dialog = WaitForDialog(kSettingsTitle);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(e2e::ControlText(dialog, IDC_WARNING_TIME), "3");  // the defaults come in
+    EXPECT_EQ(e2e::ControlText(dialog, IDC_STRAT_ADJUST), "15");
+    const struct {
+        int id;
+        const char* text;
+    } edits[] = {
+        {IDC_WARNING_TIME, "5"}, {IDC_DISCONNECT_TIME, "30"}, {IDC_FIXED_TIME_H, "25"}, {IDC_FIXED_TIME_M, "7"},
+        {IDC_STRAT_ADJUST, "20"}, {IDC_DATE_OFFSET, " 21 "},
+    };
+    for (const auto& e : edits) ASSERT_TRUE(e2e::SetControlText(dialog, e.id, e.text));
+    SendMessageA(GetDlgItem(dialog, IDC_HIDE_CNCT), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageA(GetDlgItem(dialog, IDC_WARNING_ENABLE), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageA(GetDlgItem(dialog, IDC_TIME_UNIT), CB_SETCURSEL, 2, 0);
+    SendMessageA(GetDlgItem(dialog, IDC_LOGON_TIME), CB_SETCURSEL, 1, 0);
+    SendMessageA(GetDlgItem(dialog, IDC_TBAR_DISP), CB_SETCURSEL, 3, 0);  // the phone number
+    ASSERT_TRUE(e2e::PostCommand(dialog, IDOK));
+    ASSERT_TRUE(e2e::WaitForWindowGone(dialog));
+
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::WindowText(monitor_) == "0312345678"; }));
+    std::string saved = RegQuery(kSettingsKey);
+    const struct {
+        const char* name;
+        const char* value;
+    } expected[] = {
+        {"WarningTime", "0x5"}, {"DisconnectTime", "0x1e"}, {"FixedTimeH", "0x19"}, {"FixedTimeM", "0x7"},
+        {"StratAdjust", "0x14"}, {"DateOffset", "0x15"}, {"HideCnct", "0x1"}, {"WarningEnable", "0x0"},
+        {"TimeUnit", "0x2"}, {"LogonTime", "0x1"}, {"TBarDisp", "0x3"}, {"RunHide", "0x0"},
+        {"ShowCnct", "0x1"}, {"FixedTime", "0x0"}, {"DisconnectEnable", "0x1"},
+    };
+    for (const auto& e : expected) EXPECT_EQ(RegValue(saved, e.name), e.value) << e.name << " in\n" << saved;
+    EXPECT_EQ(e2e::Utf8FromAnsi(RegValue(saved, "LogPath")), sim_.folder());
+}
+
+TEST_F(TolvaneTest, SettingsRefuseBadNumbersAndCancelChangesNothing) {
+    ASSERT_NE(Start(), nullptr);
+    e2e::PostCommand(monitor_, IDC_SETTINGS_BUTTON);
+    HWND dialog = WaitForDialog(kSettingsTitle);
+    ASSERT_NE(dialog, nullptr);
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"abc", "正の整数を入力してください。"}, {"-5", "正の整数を入力してください。"},
+        {"", "正の整数を入力してください。"}, {"0", "1 から 31 までの整数を入力してください。"},
+        {"32", "1 から 31 までの整数を入力してください。"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(e2e::SetControlText(dialog, IDC_DATE_OFFSET, c.text));
+        ASSERT_TRUE(e2e::PostCommand(dialog, IDOK));
+        HWND box = WaitForOtherWindow("#32770", {dialog});
+        ASSERT_NE(box, nullptr) << c.text;
+        EXPECT_TRUE(HasChildText(box, c.message)) << c.text;
+        ASSERT_TRUE(e2e::PostCommand(box, IDOK));
+        ASSERT_TRUE(e2e::WaitForWindowGone(box));
+        EXPECT_TRUE(IsWindowVisible(dialog)) << c.text;
+    }
+    ASSERT_TRUE(e2e::SetControlText(dialog, IDC_WARNING_TIME, "9"));
+    ASSERT_TRUE(e2e::PostCommand(dialog, IDCANCEL));
+    ASSERT_TRUE(e2e::WaitForWindowGone(dialog));
+    Sleep(600);
+    EXPECT_EQ(Get("WarningTime"), 0xBADu);  // nothing saved
+    EXPECT_EQ(RegValue(RegQuery(kSettingsKey), "DateOffset"), "");
+}
+
+class DialTest : public TolvaneTest {
+protected:
+    void SetUp() override {
+        TolvaneTest::SetUp();
+        sim_.WriteScript(u8"entry MyISP area=03 number=12345678 user=taro password=secret\n"
+                         u8"entry Other number=555 user=hanako\n"
+                         u8"error-text 691 \"認証に失敗しました\"\n");
+    }
+    // The dial dialog from the window menu (version, help, settings, connect, exit).
+    HWND OpenDial() {
+        if (!Start() || !e2e::WaitUntil([&] { return IsWindowVisible(monitor_) != FALSE; })) return nullptr;
+        if (!ChooseFromMenu([&] { RightClick(); }, 4)) return nullptr;
+        return WaitForDialog(kDialTitle);
+    }
+};
+
+TEST_F(DialTest, ChosenFromTheMenuItRunsToACountingConnection) {
+    sim_.AppendScript("dial-interval 300\n");
+    HWND dial = OpenDial();
+    ASSERT_NE(dial, nullptr);
+    EXPECT_EQ(e2e::ControlText(dial, IDC_DIAL_USER), "taro");
+    EXPECT_EQ(SendMessageA(GetDlgItem(dial, IDC_DIAL_SAVE_PASSWORD), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_GE(sim_.WaitForJournal("RasGetEntryDialParamsA entry=MyISP -> 0 user=taro domain=\"\" saved-password=1"), 0);
+
+    ASSERT_TRUE(e2e::PostCommand(dial, IDOK));
+    HWND progress = WaitForDialog(kProgressTitle);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(e2e::WaitForControlText(progress, IDC_DIAL_STATUS, "MyISP - 0312345678"));
+    e2e::SaveScreenshot("dialing.bmp");
+    EXPECT_GE(sim_.WaitForJournal("RasDialA entry=MyISP user=taro password=secret domain=\"\" -> 0"), 0);
+    EXPECT_TRUE(e2e::WaitForWindowGone(progress));
+    EXPECT_TRUE(e2e::WaitForWindowGone(dial));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::WindowText(monitor_) == "MyISP"; }));
+    EXPECT_TRUE(e2e::ControlEnabled(monitor_, IDC_DISCONNECT));
+}
+
+TEST_F(DialTest, AnErrorShowsTheServiceTextAndClosesBoth) {
+    sim_.AppendScript("dial-interval 100\ndial-error 691 after=3\n");
+    HWND dial = OpenDial();
+    ASSERT_NE(dial, nullptr);
+    ASSERT_TRUE(e2e::PostCommand(dial, IDOK));
+    HWND progress = WaitForDialog(kProgressTitle);
+    ASSERT_NE(progress, nullptr);
+    HWND box = WaitForOtherWindow("#32770", {progress, dial});
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(HasChildText(box, "認証に失敗しました"));
+    ASSERT_TRUE(e2e::PostCommand(box, IDOK));
+    EXPECT_GE(sim_.WaitForJournal("RasHangUpA handle=0x1001"), 0);
+    EXPECT_TRUE(e2e::WaitForWindowGone(progress));
+    EXPECT_TRUE(e2e::WaitForWindowGone(dial));
+    EXPECT_FALSE(e2e::ControlEnabled(monitor_, IDC_DISCONNECT));
+}
+
+TEST_F(DialTest, CancelDuringTheDialHangsUp) {
+    sim_.AppendScript("dial-interval 1500\n");
+    HWND dial = OpenDial();
+    ASSERT_NE(dial, nullptr);
+    ASSERT_TRUE(e2e::PostCommand(dial, IDOK));
+    HWND progress = WaitForDialog(kProgressTitle);
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(e2e::WaitForControlText(progress, IDC_DIAL_STATUS, "MyISP - 0312345678"));
+    ASSERT_TRUE(e2e::PostCommand(progress, IDCANCEL));
+    EXPECT_GE(sim_.WaitForJournal("RasHangUpA handle=0x1001 entry=MyISP -> 0"), 0);
+    EXPECT_TRUE(e2e::WaitForWindowGone(progress));
+    EXPECT_TRUE(e2e::WaitForWindowGone(dial));
+    Sleep(2000);
+    EXPECT_FALSE(e2e::ControlEnabled(monitor_, IDC_DISCONNECT));  // no connection came up
 }
 
 }  // namespace
