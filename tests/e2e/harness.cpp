@@ -7,6 +7,7 @@
 #include "sim/ras_sim.h"
 #include "sim/sim_codec.h"
 #include "sim/sim_script.h"
+#include "win_support.h"
 
 namespace e2e {
 
@@ -33,30 +34,6 @@ bool MakeFolders(const std::string& path) {
     size_t slash = path.find_last_of('\\');
     if (slash != std::string::npos && slash > 2) MakeFolders(path.substr(0, slash));
     return CreateDirectoryW(W(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-std::string ReadShared(const std::string& path) {
-    HANDLE file = CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
-    std::string out;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-    CloseHandle(file);
-    return out;
-}
-
-bool WriteShared(const std::string& path, const std::string& bytes, bool append) {
-    HANDLE file = CreateFileW(W(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    CloseHandle(file);
-    return ok;
 }
 
 std::string Folder(const std::string& path) {
@@ -116,7 +93,7 @@ bool WriteBmp(const std::string& path, HDC dc, HBITMAP bitmap, int width, int he
     std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
     bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
     bytes += pixels;
-    return WriteShared(path, bytes, false);
+    return wintest::WriteWhole(path, bytes, false);
 }
 
 }  // namespace
@@ -149,38 +126,29 @@ std::string TestProgramFolder() {
     return Folder(U(path));
 }
 
-std::string UnixPath(const std::string& path) {
-    using Fn = char*(__cdecl*)(const wchar_t*);  // Wine's own export of kernel32
-    auto fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* unix = fn ? fn(W(path).c_str()) : nullptr;
-    if (!unix) return std::string();
-    std::string out = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-    return out;
-}
+std::string UnixPath(const std::string& path) { return wintest::UnixPath(path); }
 
 // --- SimFiles.
 
 SimFiles::SimFiles(const std::string& name)
     : folder_(OutputFolder() + "\\" + name), script_(folder_ + "\\script.txt"), journal_(folder_ + "\\journal.txt") {
     MakeFolders(folder_);
-    WriteShared(script_, "version 1\n", false);
+    wintest::WriteWhole(script_, "version 1\n", false);
     DeleteFileW(W(journal_).c_str());
 }
 
 bool SimFiles::WriteScript(const std::string& utf8Lines) {
-    return WriteShared(script_, "version 1\n" + utf8Lines, false);
+    return wintest::WriteWhole(script_, "version 1\n" + utf8Lines, false);
 }
 
 bool SimFiles::AppendScript(const std::string& utf8Lines) {
     std::string lines = utf8Lines;
     if (!lines.empty() && lines.back() != '\n') lines += '\n';  // a line counts once it ends
-    return WriteShared(script_, lines, true);
+    return wintest::WriteWhole(script_, lines, true);
 }
 
 std::vector<std::string> SimFiles::JournalLines() const {
-    std::string text = ReadShared(journal_);
+    std::string text = wintest::ReadWhole(journal_);
     std::vector<std::string> lines;
     size_t start = 0;
     // Only whole lines: the last one may be half written.
