@@ -15,7 +15,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 packages=(
-  cmake make g++ g++-mingw-w64-i686-posix libgtest-dev
+  cmake make g++ g++-mingw-w64-i686-posix libgtest-dev libbenchmark-dev
   googletest                                  # its sources, compiled in the Windows build
   wine wine32 xvfb x11-utils                  # the Windows-built tests and the program under Wine
   fonts-ipafont-gothic fonts-monapo locales imagemagick    # Japanese text (Monapo: the dialog font's metrics), screenshots

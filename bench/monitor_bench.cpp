@@ -1,0 +1,116 @@
+// What the monitor costs twice a second, and what a session's start and end cost: a refresh
+// and a whole tick with four connections against the simulated service, reading a long
+// month's log back, and charging a long session by day and night units.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/settings.h"
+#include "monitor/connection_table.h"
+#include "monitor/log_files.h"
+#include "monitor/monitor_tick.h"
+#include "monitor/tick_time.h"
+#include "monitor/usage_log.h"
+#include "ras/ras_api.h"
+#include "sim/ras_sim.h"
+
+namespace {
+
+class NoFiles final : public LogFiles {
+    FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kNotOpened; }
+    FileResult Append(const std::string&, const std::string&) override { return FileResult::kNotOpened; }
+};
+
+class QuietView final : public MonitorView {
+    void ShowHideOnChange(bool) override {}
+    void UpdateTrayIcon(int) override {}
+    void ApplyLayout(const DisplayLayout&) override {}
+    void EnableDisconnect(bool) override {}
+    void PushTexts(const MonitorTexts&) override {}
+    void SetCaption(const std::string&) override {}
+};
+
+class QuietSound final : public Sound {
+    void PlayFile(const std::string&) override {}
+    void Beep() override {}
+};
+
+// A clock that stands still: the sessions stay far from any deadline however long it runs.
+class StillClock final : public Clock {
+public:
+    int64_t Now() override { return 1'000'000'000; }
+};
+
+// Four counted connections, the most the table holds.
+struct FourLines {
+    FourLines() {
+        setenv("TZ", "JST-9", 1);
+        ApplySettingDefaults(Settings);
+        SetRas(&ras);
+        SetFiles(&files);
+        SetClock(&clock);
+        for (const char* name : {"A", "B", "C", "D"}) ras.Connect(name);
+        ResetSlot(kSlotCount);
+        StampTickTime();
+        RefreshConnections();
+    }
+    ~FourLines() {
+        SetRas(nullptr);
+        SetFiles(nullptr);
+        SetClock(nullptr);
+    }
+    sim::RasSim ras{[] { return 0.0; }};
+    NoFiles files;
+    StillClock clock;
+};
+
+void Refresh(benchmark::State& state) {
+    FourLines lines;
+    for (auto _ : state) {
+        StampTickTime();
+        benchmark::DoNotOptimize(RefreshConnections());
+        lines.ras.ClearJournal();
+    }
+}
+BENCHMARK(Refresh);
+
+void Tick(benchmark::State& state) {
+    FourLines lines;
+    QuietView view;
+    QuietSound sound;
+    MonitorTick tick(view, sound);
+    tick.State().monitorTimerId = 12;
+    Settings.DisconnectEnable = 1;
+    Settings.DisconnectTime = 600;
+    Settings.FixedTime = 1;
+    for (auto _ : state) {
+        tick.OnTimer(12);
+        lines.ras.ClearJournal();
+    }
+}
+BENCHMARK(Tick);
+
+// A month of sessions, one line each.
+void ReadMonth(benchmark::State& state) {
+    std::string log;
+    for (int i = 0; i < state.range(0); ++i)
+        log += "\"2001/01/03\",\"09:05:07\",125," + std::to_string(i) + ".08\r\n";
+    for (auto _ : state) benchmark::DoNotOptimize(ParseMonthlyTotal(log));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(log.size()));
+}
+BENCHMARK(ReadMonth)->Arg(100)->Arg(10000);
+
+// A day-long session charged unit by unit.
+void ChargeDay(benchmark::State& state) {
+    setenv("TZ", "JST-9", 1);
+    for (auto _ : state) {
+        uint32_t total = 0;
+        benchmark::DoNotOptimize(FormatSessionLine(1'000'000'000, 86400, total, 3));
+    }
+}
+BENCHMARK(ChargeDay);
+
+}  // namespace
+
+BENCHMARK_MAIN();
