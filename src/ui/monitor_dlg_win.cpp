@@ -35,6 +35,10 @@ const struct {
 constexpr UINT kHideQuietly = SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE;
 static_assert(kHideQuietly == 0x97, "hide without activating, moving, sizing or reordering");
 
+// The shell announces a new taskbar (after it restarted) with this message; the icons it
+// showed are gone then and must be added again.
+const UINT kTaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
 std::string LoadResourceString(UINT id) {
     char text[256] = "";
     int n = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
@@ -75,6 +79,7 @@ const MessageMapEntry* CMonitorDlg::GetMessageMap() const {
         CommandRangeEntry<&CMonitorDlg::OnDisplayActive>(ID_DISPLAY_FIRST, ID_DISPLAY_FIRST + kSlotCount - 1),
         MessageEntry<&CMonitorDlg::OnRButtonDown>(WM_RBUTTONDOWN),
         MessageEntry<&CMonitorDlg::OnTrayNotify>(WM_TRAYNOTIFY),
+        RegisteredMessageEntry<&CMonitorDlg::OnTaskbarCreated>(&kTaskbarCreated),
         MessageEntry<&CMonitorDlg::OnClose>(WM_CLOSE),
         MessageEntry<&CMonitorDlg::OnEndSession>(WM_ENDSESSION),
         MessageEntry<&CMonitorDlg::OnDestroy>(WM_DESTROY),
@@ -305,6 +310,14 @@ LRESULT CMonitorDlg::OnTrayNotify(WPARAM iconId, LPARAM mouseMessage) {
         break;
     }
     return 1;
+}
+
+LRESULT CMonitorDlg::OnTaskbarCreated(WPARAM, LPARAM) {
+    if (theApp.trayIconAdded) {
+        theApp.trayIconAdded = FALSE;
+        theApp.UpdateTrayIcon(static_cast<int>(ConnectionTable.activeCount));
+    }
+    return 0;
 }
 
 void CMonitorDlg::ShowContextMenu(int x, int y, bool tray) {

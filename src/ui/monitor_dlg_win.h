@@ -58,6 +58,7 @@ private:
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnRButtonDown(WPARAM, LPARAM point);
     LRESULT OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
+    LRESULT OnTaskbarCreated(WPARAM, LPARAM);
 
     // The popup menu at the screen point, the tray's or the window's.
     void ShowContextMenu(int x, int y, bool tray);

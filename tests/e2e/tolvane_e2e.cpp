@@ -8,7 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "harness.h"
+#include "harness.h"  // <windows.h> first
+
+#include <shellapi.h>
+
 #include "res/resource.h"
 #include "screen_probe.h"
 
@@ -359,6 +362,23 @@ TEST_F(TolvaneTest, TrayIconAndItsMenu) {
     ASSERT_TRUE(e2e::PostCommand(box, IDNO));
     ASSERT_TRUE(program_.WaitForExit());
     EXPECT_TRUE(e2e::WaitUntil([&] { return !Tray().found; }));
+}
+
+// A restarted shell forgets the icons it showed; the program adds its own again, with the
+// picture for its connections.
+TEST_F(TolvaneTest, TrayIconComesBackWithANewTaskbar) {
+    Set("RunHide", 1);
+    ASSERT_NE(Start(), nullptr);
+    ASSERT_TRUE(Connect("MyISP"));
+    ASSERT_TRUE(WaitForTray(IDI_TRAY_ONE));
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = monitor_;
+    icon.uID = ID_TRAY_ICON;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon));  // as a shell that went away
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !Tray().found; }));
+    PostMessageA(monitor_, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitForTray(IDI_TRAY_ONE));
 }
 
 // The window menu with two connections lists both; choosing one makes it the displayed one
