@@ -14,33 +14,9 @@
 #include "monitor/usage_log.h"
 #include "ras/ras_api.h"
 #include "sim/ras_sim.h"
+#include "doubles.h"
 
 namespace {
-
-class NoFiles final : public LogFiles {
-    FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kNotOpened; }
-    FileResult Append(const std::string&, const std::string&) override { return FileResult::kNotOpened; }
-};
-
-class QuietView final : public MonitorView {
-    void ShowHideOnChange(bool) override {}
-    void UpdateTrayIcon(int) override {}
-    void ApplyLayout(const DisplayLayout&) override {}
-    void EnableDisconnect(bool) override {}
-    void PushTexts(const MonitorTexts&) override {}
-    void SetCaption(const std::string&) override {}
-};
-
-class QuietSound final : public Sound {
-    void PlayFile(const std::string&) override {}
-    void Beep() override {}
-};
-
-// A clock that stands still: the sessions stay far from any deadline however long it runs.
-class StillClock final : public Clock {
-public:
-    int64_t Now() override { return 1'000'000'000; }
-};
 
 // Four counted connections, the most the table holds.
 struct FourLines {
@@ -49,6 +25,7 @@ struct FourLines {
         ApplySettingDefaults(Settings);
         SetRas(&ras);
         SetFiles(&files);
+        clock.now = 1'000'000'000;
         SetClock(&clock);
         for (const char* name : {"A", "B", "C", "D"}) ras.Connect(name);
         ResetSlot(kSlotCount);
@@ -61,8 +38,8 @@ struct FourLines {
         SetClock(nullptr);
     }
     sim::RasSim ras{[] { return 0.0; }};
-    NoFiles files;
-    StillClock clock;
+    test::NoFiles files;
+    test::SettableClock clock;  // standing still: the sessions stay far from any deadline
 };
 
 void Refresh(benchmark::State& state) {
@@ -77,8 +54,8 @@ BENCHMARK(Refresh);
 
 void Tick(benchmark::State& state) {
     FourLines lines;
-    QuietView view;
-    QuietSound sound;
+    test::QuietView view;
+    test::QuietSound sound;
     MonitorTick tick(view, sound);
     tick.State().monitorTimerId = 12;
     Settings.DisconnectEnable = 1;

@@ -8,6 +8,7 @@
 #include "monitor/connection_table.h"
 #include "monitor/log_files.h"
 #include "monitor/tick_time.h"
+#include "doubles.h"
 #include "test_support.h"
 
 namespace {
@@ -309,18 +310,11 @@ TEST_F(TableTest, RefreshCallsTheServiceInItsOrder) {
     EXPECT_EQ(journal[1], "0.000 RasGetConnectStatusA handle=0x1002 -> 0 state=0x2000");
 }
 
-// Fails every read and write on a file that did open.
-class FailingFiles final : public LogFiles {
-public:
-    FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kIoError; }
-    FileResult Append(const std::string&, const std::string&) override { return FileResult::kIoError; }
-};
-
 TEST_F(TableTest, LogErrorInTheSweepAbandonsTheTick) {
     ras_.Connect("A");
     ras_.Connect("B");
     At(0);
-    FailingFiles failing;
+    test::FailingFiles failing;
     SetFiles(&failing);
     ras_.Drop("A");
     EXPECT_EQ(At(10), TableChange::kAbandoned);
@@ -335,7 +329,7 @@ TEST_F(TableTest, LogErrorInTheSweepAbandonsTheTick) {
 }
 
 TEST_F(TableTest, LogErrorAtSessionStartRetriesNextTick) {
-    FailingFiles failing;
+    test::FailingFiles failing;
     SetFiles(&failing);
     ras_.Connect("A");
     EXPECT_EQ(At(0), TableChange::kAbandoned);

@@ -6,6 +6,7 @@
 #include "monitor/log_files.h"
 #include "monitor/tick_time.h"
 #include "ras/hang_up.h"
+#include "doubles.h"
 #include "test_support.h"
 
 namespace {
@@ -47,10 +48,7 @@ protected:
 
     CountingWait wait_;
     // Sessions here are not about logs: every log opens nowhere.
-    class Nowhere final : public LogFiles {
-        FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kNotOpened; }
-        FileResult Append(const std::string&, const std::string&) override { return FileResult::kNotOpened; }
-    } nowhere_;
+    test::NoFiles nowhere_;
 };
 
 TEST_F(HangUpTest, ScopesThatHangUpNothing) {

@@ -6,6 +6,7 @@
 #include "monitor/connection_table.h"
 #include "monitor/log_files.h"
 #include "res/resource.h"
+#include "doubles.h"
 #include "test_support.h"
 #include "ui/menu_model.h"
 
@@ -45,10 +46,7 @@ protected:
         return Lines(BuildContextMenu(tray, displayed, StringTable));
     }
 
-    class Nowhere final : public LogFiles {
-        FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kNotOpened; }
-        FileResult Append(const std::string&, const std::string&) override { return FileResult::kNotOpened; }
-    } nowhere_;
+    test::NoFiles nowhere_;
 };
 
 TEST(MenuCommands, InOrder) {

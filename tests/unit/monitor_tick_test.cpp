@@ -12,17 +12,12 @@
 #include "monitor/monitor_tick.h"
 #include "monitor/tick_time.h"
 #include "res/resource.h"
+#include "doubles.h"
 #include "test_support.h"
 
 namespace {
 
 using test::Local;
-
-class SteppedClock final : public Clock {
-public:
-    int64_t Now() override { return now; }
-    int64_t now = 0;
-};
 
 class RecordingView final : public MonitorView {
 public:
@@ -54,20 +49,6 @@ public:
     void PlayFile(const std::string& path) override { plays.push_back(path); }
     void Beep() override { plays.push_back("beep"); }
     std::vector<std::string> plays;
-};
-
-class NoFiles final : public LogFiles {
-public:
-    FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kNotOpened; }
-    FileResult Append(const std::string&, const std::string&) override { return FileResult::kNotOpened; }
-};
-
-// Files that open and then fail: the log reports the error to the user and the refresh is
-// abandoned.
-class FailingFiles final : public LogFiles {
-public:
-    FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kIoError; }
-    FileResult Append(const std::string&, const std::string&) override { return FileResult::kIoError; }
 };
 
 // What one tick left behind.
@@ -160,8 +141,8 @@ protected:
     }
 
     std::vector<std::string> hangUps_;
-    NoFiles noFiles_;
-    SteppedClock clock_;
+    test::NoFiles noFiles_;
+    test::SettableClock clock_;
     RecordingView view_;
     RecordingSound sound_;
     MonitorTick tick_{view_, sound_};
@@ -599,7 +580,7 @@ TEST_F(TickTest, TicksDuringATicksMessageBoxAreSkipped) {
     NestingPrompt prompt;
     prompt.tick = &tick_;
     SetPrompts(&prompt);
-    FailingFiles failing;
+    test::FailingFiles failing;
     SetFiles(&failing);  // the month's log cannot be read: every session start shows a box
     ras_.Connect("A");
     TickAt(Local(2001, 1, 3, 12, 0, 0));
@@ -626,7 +607,7 @@ TEST_F(TickTest, AbandonedRefreshSkipsTheRestOfTheTick) {
     view_.calls.clear();
     size_t alerts = sound_.plays.size();
 
-    FailingFiles failing;
+    test::FailingFiles failing;
     SetFiles(&failing);
     ras_.Drop("B");
     TickAt(Local(2001, 1, 3, 12, 0, 40));  // B's session cannot be logged; A would be hung up
@@ -654,7 +635,7 @@ TEST_F(TickTest, ChangeOfAnAbandonedRefreshIsCarriedOver) {
     ras_.Connect("A");
     TickAt(Local(2001, 1, 3, 12, 0, 0));
     view_.calls.clear();
-    FailingFiles failing;
+    test::FailingFiles failing;
     SetFiles(&failing);
     ras_.SetState("A", RASCS_Disconnected);
     TickAt(Local(2001, 1, 3, 12, 0, 10));

@@ -10,31 +10,12 @@
 #include "monitor/connection_table.h"
 #include "monitor/monitor_tick.h"
 #include "monitor/tick_time.h"
+#include "doubles.h"
 #include "test_support.h"
 
 namespace {
 
 using test::Local;
-
-class QuietView final : public MonitorView {
-    void ShowHideOnChange(bool) override {}
-    void UpdateTrayIcon(int) override {}
-    void ApplyLayout(const DisplayLayout&) override {}
-    void EnableDisconnect(bool) override {}
-    void PushTexts(const MonitorTexts&) override {}
-    void SetCaption(const std::string&) override {}
-};
-
-class QuietSound final : public Sound {
-    void PlayFile(const std::string&) override {}
-    void Beep() override {}
-};
-
-class FixedClock final : public Clock {
-public:
-    int64_t Now() override { return now; }
-    int64_t now = 0;
-};
 
 class ShutdownTest : public test::CoreTest {
 protected:
@@ -70,9 +51,9 @@ protected:
 
     test::TempDir dir_;
     test::MemoryRegistry registry_;
-    FixedClock clock_;
-    QuietView view_;
-    QuietSound sound_;
+    test::SettableClock clock_;
+    test::QuietView view_;
+    test::QuietSound sound_;
     MonitorTick tick_{view_, sound_};
 };
 

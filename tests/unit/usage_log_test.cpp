@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "monitor/log_files.h"
 #include "monitor/usage_log.h"
+#include "doubles.h"
 #include "test_support.h"
 
 namespace {
@@ -231,15 +232,8 @@ TEST_F(UsageLogFileTest, MissingFolderIsNeverCreated) {
     EXPECT_TRUE(prompt_.shown.empty());
 }
 
-// Fails reads and writes on files that did open, as a full disk would.
-class FailingFiles final : public LogFiles {
-public:
-    FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kIoError; }
-    FileResult Append(const std::string&, const std::string&) override { return FileResult::kIoError; }
-};
-
 TEST_F(UsageLogTest, ErrorsOnAnOpenFileAreShownWithItsName) {
-    FailingFiles failing;
+    test::FailingFiles failing;
     SetFiles(&failing);
     ConnectionRecord r = Record("MyISP", Local(2001, 1, 3, 9, 0, 0), 30, 0);
     EXPECT_EQ(ReadMonthlyTotal(r), LogResult::kFailed);
