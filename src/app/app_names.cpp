@@ -10,26 +10,12 @@ namespace {
 
 // Start of the file name: after the last "\", "/" or ":" character.
 size_t FileNameStart(const std::string& path) {
-    size_t start = 0;
-    for (size_t i = 0; i < path.size();) {
-        char c = path[i];
-        bool lead = IsCp932LeadByte(static_cast<unsigned char>(c)) && i + 1 < path.size();
-        if (!lead && (c == '\\' || c == '/' || c == ':')) start = i + 1;
-        i += lead ? 2 : 1;
-    }
-    return start;
+    size_t separator = FindLastCharOf(path, "\\/:");
+    return separator == std::string::npos ? 0 : separator + 1;
 }
 
 // Position of the last "." at or after `from`, or npos.
-size_t LastDot(const std::string& path, size_t from) {
-    size_t dot = std::string::npos;
-    for (size_t i = from; i < path.size();) {
-        bool lead = IsCp932LeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size();
-        if (!lead && path[i] == '.') dot = i;
-        i += lead ? 2 : 1;
-    }
-    return dot;
-}
+size_t LastDot(const std::string& path, size_t from) { return FindLastCharOf(path, ".", from); }
 
 }  // namespace
 

@@ -1,12 +1,13 @@
 // Character-wise searches in code page 932 text.
 #include "app/cp932.h"
 
-size_t FindLastBackslash(const std::string& s) {
+#include <cstring>
+
+size_t FindLastCharOf(const std::string& s, const char* chars, size_t from) {
     size_t found = std::string::npos;
-    for (size_t i = 0; i < s.size();) {
-        if (s[i] == '\\') found = i;
-        // A lead byte at the very end has no trail byte; it is then a character of its own.
-        i += (IsCp932LeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+    for (size_t i = from; i < s.size(); i += Cp932CharLength(s, i)) {
+        // Lead bytes are never one of the single-byte characters searched for.
+        if (s[i] != '\0' && std::strchr(chars, s[i])) found = i;
     }
     return found;
 }

@@ -14,10 +14,8 @@ namespace {
 
 std::string HostPath(const std::string& path) {
     std::string out = path;
-    for (size_t i = 0; i < out.size();) {
+    for (size_t i = 0; i < out.size(); i += Cp932CharLength(out, i))
         if (out[i] == '\\') out[i] = '/';
-        i += (IsCp932LeadByte(static_cast<unsigned char>(out[i])) && i + 1 < out.size()) ? 2 : 1;
-    }
     return out;
 }
 

@@ -39,7 +39,7 @@ template <size_t N>
 void PutField(char (&field)[N], const std::string& text) {
     size_t n = 0;
     while (n < text.size()) {
-        size_t width = IsCp932LeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() ? 2 : 1;
+        size_t width = Cp932CharLength(text, n);
         if (n + width > N - 1) break;
         n += width;
     }
