@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
+#include "doubles.h"
 #include "monitor/connection_table.h"
 #include "monitor/log_files.h"
 #include "monitor/monitor_tick.h"
@@ -14,7 +15,6 @@
 #include "monitor/usage_log.h"
 #include "ras/ras_api.h"
 #include "sim/ras_sim.h"
-#include "doubles.h"
 
 namespace {
 

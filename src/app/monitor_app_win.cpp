@@ -6,10 +6,10 @@
 
 #include <cstring>
 
-#include "app/exe_folder.h"
-#include "app/registry_win.h"
-#include "app/screen_win.h"
 #include "app/settings_store.h"
+#include "base/exe_folder.h"
+#include "base/registry_win.h"
+#include "base/screen_win.h"
 #include "ras/dialing_win.h"
 #include "ras/ras_api_win.h"
 #include "res/resource.h"

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_names.h"
-#include "app/registry.h"
-#include "app/screen.h"
-#include "app/settings.h"
+#include "base/app_names.h"
+#include "base/registry.h"
+#include "base/screen.h"
+#include "base/settings.h"
 
 namespace {
 

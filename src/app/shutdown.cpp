@@ -1,8 +1,8 @@
 // Hang-up, position and save on the way out.
 #include "app/shutdown.h"
 
-#include "app/settings.h"
 #include "app/settings_store.h"
+#include "base/settings.h"
 #include "monitor/monitor_tick.h"
 #include "ras/hang_up.h"
 

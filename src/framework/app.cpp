@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "app/app_names.h"
-#include "app/prompt.h"
-#include "app/prompt_win.h"
+#include "base/app_names.h"
+#include "base/prompt.h"
 #include "framework/dialog.h"
+#include "framework/prompt_win.h"
 #include "res/resource.h"
 
 namespace {

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "app/prompt.h"
+#include "base/prompt.h"
+#include "framework/choice_field.h"
 #include "framework/dialog.h"
-#include "ui/choice_field.h"
-#include "ui/number_field.h"
+#include "framework/number_field.h"
 
 void CDataExchange::Fail(int controlId) {
     failed = true;

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "monitor/tick_time.h"
 #include "monitor/usage_log.h"
 #include "ras/ras_api.h"

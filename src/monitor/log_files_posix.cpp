@@ -7,7 +7,7 @@
 
 #include <new>
 
-#include "app/cp932.h"
+#include "base/cp932.h"
 #include "monitor/log_files.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <limits>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "monitor/connection_table.h"
 #include "monitor/local_time.h"
 #include "monitor/tick_time.h"
@@ -225,6 +225,9 @@ void MonitorTick::ShowConnection(uint32_t shownElapsed, uint32_t shownMonthTotal
     }
 }
 
+// An unchanged mode changes nothing: bitmaps are not reloaded and the window does not flicker.
 void MonitorTick::SetDisplayMode(int32_t mode) {
-    if (const DisplayLayout* layout = ::SetDisplayMode(state_.displayMode, mode)) view_.ApplyLayout(*layout);
+    if (mode == state_.displayMode) return;
+    state_.displayMode = mode;
+    view_.ApplyDisplayMode(mode);
 }

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "monitor/display_texts.h"
 #include "monitor/sound.h"
-#include "ui/display_model.h"
 
 // Everything the tick does to the window (and, for the tray icon, to the application).
 class MonitorView {
@@ -19,12 +19,13 @@ public:
     MonitorView& operator=(const MonitorView&) = delete;
     virtual ~MonitorView() = default;
 
-    // The set of connections changed: show, hide or minimise as ShowHideDecision says.
+    // The set of connections changed: show or hide the window (ShowCnct, HideCnct, RunHide).
     virtual void ShowHideOnChange(bool hasConnections) = 0;
     // The tray picture for `kind` active connections (TrayIconId); asked only with RunHide on.
     virtual void UpdateTrayIcon(int kind) = 0;
-    // A new display mode: load the button's bitmaps, resize and redraw it, set the visibility.
-    virtual void ApplyLayout(const DisplayLayout& layout) = 0;
+    // A new display mode (asked only when it changed): load the button's bitmaps, resize and
+    // redraw it, set the controls' visibility.
+    virtual void ApplyDisplayMode(int32_t mode) = 0;
     // The disconnect button 1001.
     virtual void EnableDisconnect(bool enable) = 0;
     // The changing texts into controls 1003, 1004 and 1013.

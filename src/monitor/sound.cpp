@@ -1,7 +1,7 @@
 // The alert: which of the two sounds WavPath chooses.
 #include "monitor/sound.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 void PlayAlert(Sound& sound) {
     if (Settings.WavPath.empty())

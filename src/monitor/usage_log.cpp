@@ -6,10 +6,10 @@
 #include <cstring>
 #include <ctime>
 
-#include "app/cp932.h"
-#include "app/exe_folder.h"
-#include "app/prompt.h"
-#include "app/settings.h"
+#include "base/cp932.h"
+#include "base/exe_folder.h"
+#include "base/prompt.h"
+#include "base/settings.h"
 #include "monitor/local_time.h"
 #include "monitor/log_files.h"
 

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/cp932.h"
-#include "app/prompt.h"
+#include "base/cp932.h"
+#include "base/prompt.h"
 #include "monitor/connection_table.h"
 #include "ras/ras_api.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/window_ref.h"
+#include "base/window_ref.h"
 #include "ras/ras_types.h"
 
 // Posts a message to a window's queue without waiting for it to be handled. Called from

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "app/prompt.h"
+#include "base/prompt.h"
 #include "monitor/connection_table.h"
 #include "ras/ras_api.h"
 

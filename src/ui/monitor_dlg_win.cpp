@@ -4,17 +4,18 @@
 
 #include <windowsx.h>
 
-#include "app/app_names.h"
 #include "app/monitor_app_win.h"
-#include "app/settings.h"
 #include "app/settings_store.h"
 #include "app/shutdown.h"
+#include "base/app_names.h"
+#include "base/settings.h"
 #include "framework/data_exchange.h"
 #include "monitor/connection_table.h"
 #include "monitor/tick_time.h"
 #include "res/resource.h"
 #include "ui/about_dlg_win.h"
 #include "ui/dial_dlg_win.h"
+#include "ui/display_model.h"
 #include "ui/menu_model.h"
 #include "ui/settings_dlg_win.h"
 
@@ -158,7 +159,8 @@ void CMonitorDlg::ShowHideOnChange(bool hasConnections) {
 
 void CMonitorDlg::UpdateTrayIcon(int kind) { theApp.UpdateTrayIcon(kind); }
 
-void CMonitorDlg::ApplyLayout(const DisplayLayout& layout) {
+void CMonitorDlg::ApplyDisplayMode(int32_t mode) {
+    const DisplayLayout& layout = LayoutOf(mode);
     disconnectButton.LoadBitmaps(layout.bitmaps[0], layout.bitmaps[1], layout.bitmaps[2], layout.bitmaps[3]);
     disconnectButton.SizeToContent();
     disconnectButton.Invalidate();

@@ -31,7 +31,7 @@ private:
     // MonitorView: what the tick asks of the window.
     void ShowHideOnChange(bool hasConnections) override;
     void UpdateTrayIcon(int kind) override;
-    void ApplyLayout(const DisplayLayout& layout) override;
+    void ApplyDisplayMode(int32_t mode) override;
     void EnableDisconnect(bool enable) override;
     void PushTexts(const MonitorTexts& texts) override;
     void SetCaption(const std::string& title) override;

@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "framework/data_exchange.h"
 #include "res/resource.h"
 

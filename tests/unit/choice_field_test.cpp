@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "ui/choice_field.h"
+#include "framework/choice_field.h"
 
 namespace {
 

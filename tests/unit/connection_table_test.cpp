@@ -4,11 +4,11 @@
 
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
+#include "doubles.h"
 #include "monitor/connection_table.h"
 #include "monitor/log_files.h"
 #include "monitor/tick_time.h"
-#include "doubles.h"
 #include "test_support.h"
 
 namespace {

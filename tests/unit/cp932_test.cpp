@@ -1,9 +1,9 @@
 // Code page 932 text: the build's character set, and searches that walk by characters.
 #include <gtest/gtest.h>
 
-#include "app/app_names.h"
-#include "app/cp932.h"
-#include "app/exe_folder.h"
+#include "base/app_names.h"
+#include "base/cp932.h"
+#include "base/exe_folder.h"
 #include "test_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The monitor window's texts, the layouts of the display modes, and the show/hide decision.
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "res/resource.h"
 #include "test_support.h"
 #include "ui/display_model.h"
@@ -88,16 +88,6 @@ TEST(DisplayLayouts, BitmapsAndVisibilityPerMode) {
         for (int i = 0; i < 4; ++i) EXPECT_EQ(layout.bitmaps[i], c.bitmaps[i]) << c.mode << " " << i;
         EXPECT_EQ(Visibility(layout), c.visibility) << c.mode;
     }
-}
-
-TEST(DisplayLayouts, SameModeIsNoChange) {
-    int32_t mode = kModeNormal;
-    EXPECT_EQ(SetDisplayMode(mode, kModeNormal), nullptr);
-    EXPECT_EQ(SetDisplayMode(mode, kModeForcedCountdown), &LayoutOf(kModeForcedCountdown));
-    EXPECT_EQ(mode, kModeForcedCountdown);
-    EXPECT_EQ(SetDisplayMode(mode, kModeForcedCountdown), nullptr);
-    EXPECT_EQ(SetDisplayMode(mode, kModeNormal), &LayoutOf(kModeNormal));
-    EXPECT_EQ(mode, kModeNormal);
 }
 
 TEST(ShowHideDecision, BySettings) {

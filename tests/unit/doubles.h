@@ -37,7 +37,7 @@ class QuietView final : public MonitorView {
 public:
     void ShowHideOnChange(bool) override {}
     void UpdateTrayIcon(int) override {}
-    void ApplyLayout(const DisplayLayout&) override {}
+    void ApplyDisplayMode(int32_t) override {}
     void EnableDisconnect(bool) override {}
     void PushTexts(const MonitorTexts&) override {}
     void SetCaption(const std::string&) override {}

@@ -2,11 +2,11 @@
 // the bounded wait.
 #include <gtest/gtest.h>
 
+#include "doubles.h"
 #include "monitor/connection_table.h"
 #include "monitor/log_files.h"
 #include "monitor/tick_time.h"
 #include "ras/hang_up.h"
-#include "doubles.h"
 #include "test_support.h"
 
 namespace {

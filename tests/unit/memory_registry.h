@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/registry.h"
+#include "base/registry.h"
 
 namespace test {
 

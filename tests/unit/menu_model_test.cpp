@@ -3,10 +3,10 @@
 
 #include <map>
 
+#include "doubles.h"
 #include "monitor/connection_table.h"
 #include "monitor/log_files.h"
 #include "res/resource.h"
-#include "doubles.h"
 #include "test_support.h"
 #include "ui/menu_model.h"
 

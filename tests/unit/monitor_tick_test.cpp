@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
+#include "doubles.h"
 #include "monitor/connection_table.h"
 #include "monitor/log_files.h"
 #include "monitor/monitor_tick.h"
 #include "monitor/tick_time.h"
 #include "res/resource.h"
-#include "doubles.h"
 #include "test_support.h"
 
 namespace {
@@ -23,9 +23,11 @@ class RecordingView final : public MonitorView {
 public:
     void ShowHideOnChange(bool has) override { calls.push_back(has ? "show-hide 1" : "show-hide 0"); }
     void UpdateTrayIcon(int kind) override { calls.push_back("tray " + std::to_string(kind)); }
-    void ApplyLayout(const DisplayLayout& layout) override {
-        for (int32_t mode = 0; mode < 4; ++mode)
-            if (&layout == &LayoutOf(mode)) calls.push_back("layout " + std::to_string(mode));
+    void ApplyDisplayMode(int32_t mode) override { calls.push_back("layout " + std::to_string(mode)); }
+    size_t Count(const std::string& call) const {
+        size_t n = 0;
+        for (const std::string& c : calls) n += c == call;
+        return n;
     }
     void EnableDisconnect(bool enable) override { calls.push_back(enable ? "enable 1" : "enable 0"); }
     void PushTexts(const MonitorTexts& texts) override {
@@ -198,6 +200,15 @@ TEST_F(ForcedTimelineTest, WarningsCountdownAndHangUp) {
     EXPECT_EQ(State().texts.sessionTime, "00:09:55");  // the last times stay
     std::vector<std::string> last(view_.calls.end() - 4, view_.calls.end());
     EXPECT_EQ(last, (std::vector<std::string>{"show-hide 0", "enable 0", "layout 0", "caption Tolvane"}));
+}
+
+// The layout is applied only when the mode changes: bitmaps are not reloaded twice a second.
+TEST_F(ForcedTimelineTest, LayoutOnlyOnAChangeOfMode) {
+    RunUntilGone(start_);
+    EXPECT_EQ(view_.Count("layout 1"), 3u);  // three warnings
+    EXPECT_EQ(view_.Count("layout 2"), 1u);  // one countdown
+    EXPECT_EQ(view_.Count("layout 0"), 4u);  // back after each, and at the end
+    EXPECT_EQ(view_.Count("layout 3"), 0u);
 }
 
 TEST_F(ForcedTimelineTest, ExtendDuringTheCountdown) {

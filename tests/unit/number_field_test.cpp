@@ -1,8 +1,8 @@
 // Numbers typed into dialog edits: what is read, what is refused, and the refusal texts.
 #include <gtest/gtest.h>
 
+#include "framework/number_field.h"
 #include "test_support.h"
-#include "ui/number_field.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_names.h"
-#include "app/screen.h"
-#include "app/settings.h"
 #include "app/settings_store.h"
+#include "base/app_names.h"
+#include "base/screen.h"
+#include "base/settings.h"
 #include "memory_registry.h"
 #include "test_support.h"
 

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -2,15 +2,15 @@
 // position and the settings are saved whatever the answer.
 #include <gtest/gtest.h>
 
-#include "app/app_names.h"
-#include "app/registry.h"
-#include "app/settings.h"
 #include "app/shutdown.h"
+#include "base/app_names.h"
+#include "base/registry.h"
+#include "base/settings.h"
+#include "doubles.h"
 #include "memory_registry.h"
 #include "monitor/connection_table.h"
 #include "monitor/monitor_tick.h"
 #include "monitor/tick_time.h"
-#include "doubles.h"
 #include "test_support.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/exe_folder.h"
-#include "app/settings.h"
+#include "base/exe_folder.h"
+#include "base/settings.h"
 #include "monitor/connection_table.h"
 #include "monitor/log_files.h"
 #include "monitor/tick_time.h"

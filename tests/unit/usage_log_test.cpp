@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
+#include "doubles.h"
 #include "monitor/log_files.h"
 #include "monitor/usage_log.h"
-#include "doubles.h"
 #include "test_support.h"
 
 namespace {

@@ -25,11 +25,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/prompt.h"
-#include "app/prompt_win.h"
-#include "app/settings.h"
+#include "base/prompt.h"
+#include "base/settings.h"
 #include "framework/app.h"
 #include "framework/dialog.h"
+#include "framework/number_field.h"
+#include "framework/prompt_win.h"
 #include "harness.h"
 #include "monitor/connection_table.h"
 #include "ras/dialing.h"
@@ -39,7 +40,6 @@
 #include "res/resource.h"
 #include "sim/ras_sim.h"
 #include "ui/dial_dlg_win.h"
-#include "ui/number_field.h"
 #include "ui/settings_dlg_win.h"
 
 namespace {

@@ -17,15 +17,15 @@
 #include <string>
 #include <vector>
 
-#include "app/app_names.h"
-#include "app/prompt.h"
-#include "app/prompt_win.h"
+#include "base/app_names.h"
+#include "base/prompt.h"
 #include "framework/app.h"
 #include "framework/bitmap_button.h"
 #include "framework/data_exchange.h"
 #include "framework/dialog.h"
+#include "framework/number_field.h"
+#include "framework/prompt_win.h"
 #include "res/resource.h"
-#include "ui/number_field.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Character-wise searches in code page 932 text.
-#include "app/cp932.h"
+#include "base/cp932.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // The process-wide choice of prompt.
-#include "app/prompt.h"
+#include "base/prompt.h"
 
 namespace {
 

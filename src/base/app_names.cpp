@@ -1,7 +1,7 @@
 // Names derived from the executable's path, found by characters of code page 932.
-#include "app/app_names.h"
+#include "base/app_names.h"
 
-#include "app/cp932.h"
+#include "base/cp932.h"
 
 std::string appName;
 std::string helpFile;

@@ -1,7 +1,7 @@
 // The executable's folder.
-#include "app/exe_folder.h"
+#include "base/exe_folder.h"
 
-#include "app/cp932.h"
+#include "base/cp932.h"
 
 std::string exeFolder;
 

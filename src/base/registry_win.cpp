@@ -1,8 +1,8 @@
 // The registry port over advapi32.
 #include <windows.h>
 
-#include "app/registry.h"
-#include "app/registry_win.h"
+#include "base/registry.h"
+#include "base/registry_win.h"
 
 namespace {
 

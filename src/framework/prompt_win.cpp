@@ -1,10 +1,10 @@
 // Prompts as message boxes: caption the application name, owner the window the user works
 // in, so that the box is modal to it and stays above it.
-#include "app/prompt_win.h"
+#include "framework/prompt_win.h"
 
 #include <windows.h>
 
-#include "app/app_names.h"
+#include "base/app_names.h"
 #include "framework/app.h"
 
 namespace {

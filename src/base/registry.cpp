@@ -1,5 +1,5 @@
 // The process-wide choice of registry.
-#include "app/registry.h"
+#include "base/registry.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The configuration record and the table of its fields, defaults and store orders.
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <cstring>
 

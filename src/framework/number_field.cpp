@@ -1,5 +1,5 @@
 // Reading typed numbers and formatting the messages that refuse them.
-#include "ui/number_field.h"
+#include "framework/number_field.h"
 
 const char kEnterPositiveInteger[] = "正の整数を入力してください。";
 const char kEnterIntegerInRange[] = "%1 から %2 までの整数を入力してください。";

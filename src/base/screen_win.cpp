@@ -1,8 +1,8 @@
 // The screen port over GetSystemMetrics.
 #include <windows.h>
 
-#include "app/screen.h"
-#include "app/screen_win.h"
+#include "base/screen.h"
+#include "base/screen_win.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The process-wide choice of screen.
-#include "app/screen.h"
+#include "base/screen.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The system's registry (Windows build only).
 #pragma once
 
-#include "app/registry.h"
+#include "base/registry.h"
 
 RegistryApi& SystemRegistry();

@@ -1,5 +1,5 @@
 // The conversions of check boxes and drop-down lists.
-#include "ui/choice_field.h"
+#include "framework/choice_field.h"
 
 int CheckValueForControl(int value) { return value >= 0 && value <= 2 ? value : 0; }
 

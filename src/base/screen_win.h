@@ -1,6 +1,6 @@
 // The system's screen metrics (Windows build only).
 #pragma once
 
-#include "app/screen.h"
+#include "base/screen.h"
 
 ScreenApi& SystemScreen();

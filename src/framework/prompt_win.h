@@ -1,6 +1,6 @@
 // The Windows prompt: a message box captioned with the application name.
 #pragma once
 
-#include "app/prompt.h"
+#include "base/prompt.h"
 
 Prompt& MessageBoxPrompt();
