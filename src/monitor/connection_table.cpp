@@ -74,8 +74,7 @@ void ResetSlot(uint32_t index) {
 //   would drop the extension count and blank the window for a passing fault.
 // - A new connection that finds all four slots occupied (one was replaced by another within
 //   one tick) is left for the next refresh, by which the sweep below has freed a slot. The
-//   active list then holds only placed connections, so it is consistent at every moment, even
-//   when the sweep is cut short by a log error.
+//   active list then holds only placed connections, so it is consistent at every moment.
 TableChange MatchConnections(bool* answered) {
     if (answered) *answered = false;
     RASCONNA conns[kSlotCount];
@@ -114,7 +113,7 @@ TableChange MatchConnections(bool* answered) {
     for (uint32_t i = 0; i < kSlotCount; ++i) {
         ConnectionRecord& r = ConnectionTable.slots[i];
         if (r.present || !SlotOccupied(r)) continue;
-        if (AppendSessionRecord(r) == LogResult::kFailed) return TableChange::kAbandoned;
+        AppendSessionRecord(r);
         ResetSlot(i);
         result = TableChange::kChanged;
     }
@@ -128,7 +127,7 @@ TableChange UpdateRecord(ConnectionRecord& r) {
         r.startTime = TickTime;
         r.monthTotal = 0;
         LookupPhoneNumber(r.rasConn.szEntryName, r.phoneNumber);
-        if (ReadMonthlyTotal(r) == LogResult::kFailed) return TableChange::kAbandoned;
+        ReadMonthlyTotal(r);  // a log that cannot be read leaves the month at 0
         began = true;
     } else if (r.elapsed == 0) {
         return TableChange::kUnchanged;
@@ -143,25 +142,17 @@ TableChange UpdateRecord(ConnectionRecord& r) {
 
     if (counting) return began ? TableChange::kChanged : TableChange::kUnchanged;
     if (r.elapsed == 0) return TableChange::kUnchanged;
-    return AppendSessionRecord(r) == LogResult::kFailed ? TableChange::kAbandoned : TableChange::kChanged;
+    AppendSessionRecord(r);
+    return TableChange::kChanged;
 }
 
 TableChange RefreshConnections() {
     bool answered = false;
     TableChange changed = MatchConnections(&answered);
     // Without an answer the refresh ends here: no record is matched, updated or logged.
-    if (!answered || changed == TableChange::kAbandoned) return changed;
-    for (uint32_t i = 0; i < ConnectionTable.activeCount; ++i) {
-        switch (UpdateRecord(*ConnectionTable.active[i])) {
-        case TableChange::kAbandoned:
-            return TableChange::kAbandoned;
-        case TableChange::kChanged:
-            changed = TableChange::kChanged;
-            break;
-        case TableChange::kUnchanged:
-            break;
-        }
-    }
+    if (!answered) return changed;
+    for (uint32_t i = 0; i < ConnectionTable.activeCount; ++i)
+        if (UpdateRecord(*ConnectionTable.active[i]) == TableChange::kChanged) changed = TableChange::kChanged;
     return changed;
 }
 

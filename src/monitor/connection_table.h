@@ -37,10 +37,11 @@ extern ConnectionTableData ConnectionTable;
 extern EntryListData EntryList;
 
 // What a refresh (or one of its phases) found.
+// A log file that fails changes nothing here: the line is lost or the month counts from 0,
+// its message waits for the tick (TakeLogError), and the refresh goes on.
 enum class TableChange {
     kUnchanged,
-    kChanged,    // a connection began or stopped counting, or vanished while it held a slot
-    kAbandoned,  // a log file failed while open; the user has been told, the tick stops here
+    kChanged,  // a connection began or stopped counting, or vanished while it held a slot
 };
 
 // Index 0 to 3 clears that slot; any larger index re-enumerates the phone-book entries and

@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <new>
-
 #include "base/cp932.h"
 #include "monitor/log_files.h"
 
@@ -32,10 +30,10 @@ int OpenUnshared(const std::string& path, int flags) {
 
 class PosixFiles final : public LogFiles {
 public:
-    FileResult ReadAll(const std::string& path, std::string* contents) override {
+    FileResult Read(const std::string& path, ByteSink& sink) override {
         int fd = OpenUnshared(path, O_RDONLY);
         if (fd < 0) return FileResult::kNotOpened;
-        FileResult result = ReadOpen(fd, contents);
+        FileResult result = ReadOpen(fd, sink);
         close(fd);
         return result;
     }
@@ -50,21 +48,14 @@ public:
     }
 
 private:
-    static FileResult ReadOpen(int fd, std::string* contents) {
-        struct stat st;
-        if (fstat(fd, &st) != 0 || st.st_size > 0x7FFFFFFF) return FileResult::kIoError;
-        try {
-            contents->resize(static_cast<size_t>(st.st_size));
-        } catch (const std::bad_alloc&) {
-            return FileResult::kIoError;
+    static FileResult ReadOpen(int fd, ByteSink& sink) {
+        static char piece[kReadPieceBytes];  // one reader at a time: the user-interface thread
+        for (;;) {
+            ssize_t n = read(fd, piece, sizeof piece);
+            if (n == 0) return FileResult::kOk;
+            if (n < 0) return FileResult::kIoError;
+            sink.Take(piece, static_cast<size_t>(n));
         }
-        size_t got = 0;
-        while (got < contents->size()) {
-            ssize_t n = read(fd, &(*contents)[got], contents->size() - got);
-            if (n <= 0) return FileResult::kIoError;
-            got += static_cast<size_t>(n);
-        }
-        return FileResult::kOk;
     }
 };
 

@@ -1,19 +1,17 @@
 // Log files over the Win32 file calls, opened with no sharing.
 #include <windows.h>
 
-#include <new>
-
 #include "monitor/log_files.h"
 
 namespace {
 
 class WinFiles final : public LogFiles {
 public:
-    FileResult ReadAll(const std::string& path, std::string* contents) override {
+    FileResult Read(const std::string& path, ByteSink& sink) override {
         HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return FileResult::kNotOpened;
-        FileResult result = ReadOpen(file, contents);
+        FileResult result = ReadOpen(file, sink);
         CloseHandle(file);
         return result;
     }
@@ -23,7 +21,9 @@ public:
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return FileResult::kNotOpened;
         DWORD written = 0;
-        bool ok = SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
+        // The 64-bit seek: a log past 4 GiB still gets its line at its end.
+        LARGE_INTEGER none = {};
+        bool ok = SetFilePointerEx(file, none, nullptr, FILE_END) &&
                   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                   written == bytes.size();
         ok = CloseHandle(file) && ok;
@@ -31,19 +31,15 @@ public:
     }
 
 private:
-    static FileResult ReadOpen(HANDLE file, std::string* contents) {
-        LARGE_INTEGER size;
-        if (!GetFileSizeEx(file, &size) || size.HighPart != 0 || size.LowPart > 0x7FFFFFFF)
-            return FileResult::kIoError;
-        try {
-            contents->resize(size.LowPart);
-        } catch (const std::bad_alloc&) {
-            return FileResult::kIoError;
+    // Read to the end, whatever the file's size: it is never held whole.
+    static FileResult ReadOpen(HANDLE file, ByteSink& sink) {
+        static char piece[kReadPieceBytes];  // one reader at a time: the user-interface thread
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(file, piece, sizeof piece, &got, nullptr)) return FileResult::kIoError;
+            if (got == 0) return FileResult::kOk;
+            sink.Take(piece, got);
         }
-        DWORD got = 0;
-        if (size.LowPart && (!ReadFile(file, &(*contents)[0], size.LowPart, &got, nullptr) || got != size.LowPart))
-            return FileResult::kIoError;
-        return FileResult::kOk;
     }
 };
 

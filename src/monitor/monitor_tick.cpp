@@ -6,10 +6,12 @@
 #include <ctime>
 #include <limits>
 
+#include "base/prompt.h"
 #include "base/settings.h"
 #include "monitor/connection_table.h"
 #include "monitor/local_time.h"
 #include "monitor/tick_time.h"
+#include "monitor/usage_log.h"
 #include "ras/hang_up.h"
 
 namespace {
@@ -85,11 +87,22 @@ bool NextFixedTime(int64_t now, uint32_t hour, uint32_t minute, int64_t* target)
     return true;
 }
 
-void MonitorTick::OnTimer(uint32_t timerId) {
+void MonitorTick::OnTimer(uint32_t timerId, bool showErrors) {
     if (timerId != state_.monitorTimerId || running_) return;
     running_ = true;
     Tick();
     running_ = false;
+    if (showErrors) ShowLogErrors();
+}
+
+// The box runs a message loop, and its ticks come back here while it is open: they leave
+// their messages to this loop, so boxes never stack.
+void MonitorTick::ShowLogErrors() {
+    if (showingError_) return;
+    showingError_ = true;
+    std::string text;
+    while (TakeLogError(&text)) Prompts().Show(text, kMbOk | kMbIconExclamation);
+    showingError_ = false;
 }
 
 void MonitorTick::OnExtend() {
@@ -117,21 +130,9 @@ MonitorTick::Deadline MonitorTick::ComputeDeadline(uint32_t longest) const {
     return d;
 }
 
-// When a refresh is abandoned (a log file failed while open and the user has been told), the
-// rest of the tick is skipped: no deadline, no hang-up, no sound and no change to the window,
-// whose state stays as the previous tick left it. The table itself is consistent (every active
-// entry is a placed record), so the next tick carries on from it. That refresh may have
-// changed the table all the same (a slot swept, a session ended), so the next tick that
-// completes treats the connection set as changed.
 void MonitorTick::Tick() {
     StampTickTime();
-    TableChange refresh = RefreshConnections();
-    if (refresh == TableChange::kAbandoned) {
-        changePending_ = true;
-        return;
-    }
-    bool changed = refresh == TableChange::kChanged || changePending_;
-    changePending_ = false;
+    bool changed = RefreshConnections() == TableChange::kChanged;
 
     state_.title = kAppTitle;
     uint32_t shownElapsed = 0;

@@ -53,10 +53,12 @@ public:
     MonitorTick(const MonitorTick&) = delete;
     MonitorTick& operator=(const MonitorTick&) = delete;
 
-    // A timer message. Only the monitor timer's id is handled, and not while a tick is
-    // running: a message box shown from inside a tick runs a message loop that dispatches
-    // timer messages, and a nested tick could stack such boxes without end.
-    void OnTimer(uint32_t timerId);
+    // A timer message. Only the monitor timer's id is handled. Ticks go on under every
+    // message box and menu, and may hang lines up there. The messages of log files that
+    // failed during the tick are shown when its work is done, one box at a time: while one is
+    // open, the ticks its message loop runs leave theirs waiting, and they follow when it is
+    // closed. With `showErrors` false they stay waiting (the end of the log-on session).
+    void OnTimer(uint32_t timerId, bool showErrors = true);
     // Button 1007: one more DisconnectTime for the forced deadline, from the next tick on.
     void OnExtend();
     // Button 1001 and its commands: hangs up the displayed connection without asking.
@@ -80,8 +82,10 @@ private:
     MonitorView& view_;
     Sound& sound_;
     MonitorState state_;
-    bool running_ = false;
-    bool changePending_ = false;  // an abandoned refresh may have changed the table
+    void ShowLogErrors();
+
+    bool running_ = false;       // nothing in a tick runs a message loop; guarded all the same
+    bool showingError_ = false;  // a log error's box is open
 };
 
 // The next fixed-time deadline at hour:minute from `now`: today's local date at

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "base/cp932.h"
 #include "base/exe_folder.h"
-#include "base/prompt.h"
 #include "base/settings.h"
 #include "monitor/local_time.h"
 #include "monitor/log_files.h"
@@ -62,11 +62,30 @@ int32_t ColumnSeconds(double minutes) {
     return static_cast<int32_t>(seconds);
 }
 
+std::vector<std::string>& WaitingErrors() {
+    static std::vector<std::string> waiting;
+    return waiting;
+}
+
+// The message waits for the tick to show it; one already waiting is not repeated.
 void ReportFileError(const char* format, const std::string& path) {
     std::string text(format);
     text.replace(text.find("%s"), 2, path);
-    Prompts().Show(text, kMbOk | kMbIconExclamation);
+    std::vector<std::string>& waiting = WaitingErrors();
+    if (waiting.size() >= kMaxWaitingLogErrors) return;
+    for (const std::string& w : waiting)
+        if (w == text) return;
+    waiting.push_back(std::move(text));
 }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+class ScannerSink final : public ByteSink {
+public:
+    void Take(const char* data, size_t size) override { scanner.Feed(data, size); }
+    MonthTotalScanner scanner;
+};
 
 }  // namespace
 
@@ -93,34 +112,173 @@ std::string MakeLogPath(ConnectionRecord& record) {
     return path;
 }
 
-uint32_t ParseMonthlyTotal(std::string text) {
-    uint32_t total = 0;
-    size_t pos = 0;
-    for (;;) {
-        size_t cr = text.find('\r', pos);
-        if (cr == std::string::npos) break;
-        text[cr] = '\0';  // the line ends here
-        const char* field = text.c_str() + pos;
-        for (int commas = 0; field && commas < 3; ++commas) {
-            field = std::strchr(field, ',');
-            if (field) ++field;
+bool TakeLogError(std::string* text) {
+    std::vector<std::string>& waiting = WaitingErrors();
+    if (waiting.empty()) return false;
+    *text = std::move(waiting.front());
+    waiting.erase(waiting.begin());
+    return true;
+}
+
+void MonthTotalScanner::Feed(const char* data, size_t size) {
+    const char* end = data + size;
+    while (data < end) {
+        if (state_ == State::kRestOfLine) {
+            // Nothing more of this line counts: on to its end.
+            const void* cr = std::memchr(data, '\r', static_cast<size_t>(end - data));
+            if (!cr) return;
+            data = static_cast<const char*>(cr);
         }
-        if (field) {
-            int32_t seconds = ColumnSeconds(std::strtod(field, nullptr));
-            if (seconds > 0 && static_cast<uint32_t>(seconds) > total) total = static_cast<uint32_t>(seconds);
-        }
-        pos = cr + 1;
-        while (pos < text.size() && text[pos] == '\n') ++pos;
+        Step(*data++);
     }
-    return total;
+}
+
+void MonthTotalScanner::Step(char c) {
+    if (c == '\r') {
+        EndNumber();
+        EndLine();
+        return;
+    }
+    switch (state_) {
+    case State::kFields:
+        if (c == ',' && ++commas_ == 3) state_ = State::kBlanks;
+        else if (c == '\0') state_ = State::kRestOfLine;  // the line's text ends at a NUL
+        return;
+    case State::kBlanks:
+        if (IsBlank(c)) return;
+        if (c == '+' || c == '-') {
+            negative_ = c == '-';
+            state_ = State::kSign;
+            return;
+        }
+        [[fallthrough]];
+    case State::kSign:
+        if (IsDigit(c)) {
+            AddDigit(c);
+            state_ = State::kInteger;
+        } else if (c == '.') {
+            state_ = State::kFraction;
+        } else {
+            state_ = State::kRestOfLine;  // no number: the column reads as 0
+        }
+        return;
+    case State::kInteger:
+    case State::kFraction:
+        if (IsDigit(c)) {
+            AddDigit(c);
+        } else if (c == '.' && state_ == State::kInteger) {
+            state_ = State::kFraction;
+        } else if ((c == 'e' || c == 'E') && sawDigit_) {
+            state_ = State::kExponentStart;
+        } else {
+            EndNumber();
+        }
+        return;
+    case State::kExponentStart:
+        if (c == '+' || c == '-') {
+            exponentNegative_ = c == '-';
+            state_ = State::kExponentSign;
+            return;
+        }
+        [[fallthrough]];
+    case State::kExponentSign:
+    case State::kExponent:
+        if (IsDigit(c)) {
+            state_ = State::kExponent;
+            if (exponent_ < kExponentLimit) exponent_ = exponent_ * 10 + (c - '0');
+        } else {
+            EndNumber();  // an "e" without digits is not part of the number: exponent_ stays 0
+        }
+        return;
+    case State::kRestOfLine:
+        return;
+    }
+}
+
+// Leading zeros carry no digit: before the point they are dropped, after it they lower the
+// power of ten. Digits past kMaxDigits cannot change the rounded double and are dropped.
+void MonthTotalScanner::AddDigit(char c) {
+    bool fraction = state_ == State::kFraction;
+    sawDigit_ = true;
+    if (digitCount_ == 0 && c == '0') {
+        if (fraction && pointExponent_ > -kExponentLimit) --pointExponent_;
+        return;
+    }
+    if (!fraction && pointExponent_ < kExponentLimit) ++pointExponent_;
+    if (digitCount_ < kMaxDigits) digits_[digitCount_++] = c;
+}
+
+void MonthTotalScanner::EndNumber() {
+    switch (state_) {
+    case State::kInteger:
+    case State::kFraction:
+    case State::kExponentStart:
+    case State::kExponentSign:
+    case State::kExponent:
+        if (sawDigit_) {
+            hasValue_ = true;
+            value_ = Value();
+        }
+        break;
+    default:
+        break;
+    }
+    state_ = State::kRestOfLine;
+}
+
+void MonthTotalScanner::EndLine() {
+    if (hasValue_) {
+        int32_t seconds = ColumnSeconds(value_);
+        if (seconds > 0 && static_cast<uint32_t>(seconds) > total_) total_ = static_cast<uint32_t>(seconds);
+    }
+    state_ = State::kFields;
+    commas_ = 0;
+    negative_ = sawDigit_ = hasValue_ = exponentNegative_ = false;
+    digitCount_ = 0;
+    pointExponent_ = exponent_ = 0;
+    value_ = 0;
+}
+
+// The kept digits as "0.DDD…eN", converted by the C library: only text of this one form
+// reaches it, so both builds read the same numbers.
+double MonthTotalScanner::Value() const {
+    if (digitCount_ == 0) return 0;
+    char text[kMaxDigits + 40];
+    char* p = text;
+    if (negative_) *p++ = '-';
+    *p++ = '0';
+    *p++ = '.';
+    std::memcpy(p, digits_, digitCount_);
+    p += digitCount_;
+    int64_t power = pointExponent_ + (exponentNegative_ ? -exponent_ : exponent_);
+    *p++ = 'e';
+    if (power < 0) {
+        *p++ = '-';
+        power = -power;
+    }
+    char reversed[24];
+    int n = 0;
+    do {
+        reversed[n++] = static_cast<char>('0' + power % 10);
+        power /= 10;
+    } while (power > 0);
+    while (n > 0) *p++ = reversed[--n];
+    *p = '\0';
+    return std::strtod(text, nullptr);
+}
+
+uint32_t ParseMonthlyTotal(const std::string& text) {
+    MonthTotalScanner scanner;
+    scanner.Feed(text.data(), text.size());
+    return scanner.Total();
 }
 
 LogResult ReadMonthlyTotal(ConnectionRecord& record) {
     std::string path = MakeLogPath(record);
-    std::string contents;
-    switch (Files().ReadAll(path, &contents)) {
+    ScannerSink sink;
+    switch (Files().Read(path, sink)) {
     case FileResult::kOk:
-        record.monthTotal = ParseMonthlyTotal(std::move(contents));
+        record.monthTotal = sink.scanner.Total();
         return LogResult::kOk;
     case FileResult::kNotOpened:
         return LogResult::kNotOpened;

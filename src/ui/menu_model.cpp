@@ -22,6 +22,14 @@ const ConnectionRecord* ActiveAt(uint32_t index) {
     return index < kSlotCount ? ConnectionTable.active[index] : nullptr;
 }
 
+// The record behind a command index while it is still the connection the menu showed there.
+// The index alone could name another line by now: one that ended moves the rest up.
+const ConnectionRecord* ShownAt(uint32_t index, const MenuEntries& shown) {
+    const ConnectionRecord* r = ActiveAt(index);
+    if (!r || index >= kSlotCount || shown.names[index].empty() || EntryName(*r) != shown.names[index]) return nullptr;
+    return r;
+}
+
 uint32_t ActiveCount() {
     return ConnectionTable.activeCount < kSlotCount ? ConnectionTable.activeCount : kSlotCount;
 }
@@ -42,28 +50,40 @@ std::vector<MenuItem> BuildContextMenu(bool tray, const std::string& displayedEn
         if (id == ID_DISCONNECT) {
             for (uint32_t i = 0; i < ActiveCount(); ++i)
                 if (const ConnectionRecord* r = ActiveAt(i))
-                    items.push_back({ID_DISCONNECT_FIRST + i, text + "-" + EntryName(*r), false});
+                    items.push_back({ID_DISCONNECT_FIRST + i, text + "-" + EntryName(*r), false, EntryName(*r)});
         } else if (id == ID_DISPLAY_FIRST) {
             if (tray || ActiveCount() < 2) continue;
             for (uint32_t i = 0; i < ActiveCount(); ++i) {
                 if (const ConnectionRecord* r = ActiveAt(i)) {
                     std::string name = EntryName(*r);
-                    items.push_back({ID_DISPLAY_FIRST + i, name, name == displayedEntryName});
+                    items.push_back({ID_DISPLAY_FIRST + i, name, name == displayedEntryName, name});
                 }
             }
         } else {
-            items.push_back({id, text, false});
+            items.push_back({id, text, false, std::string()});
         }
     }
     return items;
 }
 
-void DisconnectActive(uint32_t index) {
-    if (const ConnectionRecord* r = ActiveAt(index)) HangUp(true, EntryName(*r).c_str());
+MenuEntries EntriesOf(const std::vector<MenuItem>& items) {
+    MenuEntries entries;
+    for (const MenuItem& item : items) {
+        if (item.id >= ID_DISCONNECT_FIRST && item.id < ID_DISCONNECT_FIRST + kSlotCount)
+            entries.names[item.id - ID_DISCONNECT_FIRST] = item.entryName;
+        else if (item.id >= ID_DISPLAY_FIRST && item.id < ID_DISPLAY_FIRST + kSlotCount)
+            entries.names[item.id - ID_DISPLAY_FIRST] = item.entryName;
+    }
+    return entries;
 }
 
-bool DisplayActive(uint32_t index, std::string& displayedEntryName, std::string& displayedPhoneNumber) {
-    const ConnectionRecord* r = ActiveAt(index);
+void DisconnectActive(uint32_t index, const MenuEntries& shown) {
+    if (const ConnectionRecord* r = ShownAt(index, shown)) HangUp(true, EntryName(*r).c_str());
+}
+
+bool DisplayActive(uint32_t index, const MenuEntries& shown, std::string& displayedEntryName,
+                   std::string& displayedPhoneNumber) {
+    const ConnectionRecord* r = ShownAt(index, shown);
     if (!r) return false;
     displayedEntryName = EntryName(*r);
     displayedPhoneNumber = r->phoneNumber;

@@ -12,6 +12,12 @@ struct MenuItem {
     uint32_t id;
     std::string text;
     bool checked;
+    std::string entryName;  // per-connection items: the connection's entry name
+};
+
+// The entry names a menu showed, by command index, for its per-connection items.
+struct MenuEntries {
+    std::string names[4];
 };
 
 constexpr int kMenuCommandCount = 8;
@@ -32,14 +38,18 @@ std::string MenuText(const std::string& entry);
 std::vector<MenuItem> BuildContextMenu(bool tray, const std::string& displayedEntryName,
                                        const StringLoader& loadString);
 
+// The names of the per-connection items of `items`, by command index.
+MenuEntries EntriesOf(const std::vector<MenuItem>& items);
+
 // Command ID_DISCONNECT_FIRST + index: hangs up active connection `index` without asking.
-// Nothing happens when that connection is no longer active (the table changed while the
-// menu was open).
-void DisconnectActive(uint32_t index);
+// Nothing happens when that connection is no longer active, or when it is now another
+// connection than the one the menu showed (the table changed while the menu was open).
+void DisconnectActive(uint32_t index, const MenuEntries& shown);
 
 // Command ID_DISPLAY_FIRST + index: active connection `index` becomes the displayed one.
-// False, and nothing changed, when it is no longer active.
-bool DisplayActive(uint32_t index, std::string& displayedEntryName, std::string& displayedPhoneNumber);
+// False, and nothing changed, when it is no longer active or no longer the one shown.
+bool DisplayActive(uint32_t index, const MenuEntries& shown, std::string& displayedEntryName,
+                   std::string& displayedPhoneNumber);
 
 // The tray icon's picture for `kind` (the number of active connections).
 int TrayIconId(int kind);

@@ -216,11 +216,11 @@ void CMonitorDlg::OnMonitorHelp() {
 
 void CMonitorDlg::OnConnect() { RunDialDialog(); }
 
-void CMonitorDlg::OnDisconnectActive(UINT id) { DisconnectActive(id - ID_DISCONNECT_FIRST); }
+void CMonitorDlg::OnDisconnectActive(UINT id) { DisconnectActive(id - ID_DISCONNECT_FIRST, menuEntries); }
 
 void CMonitorDlg::OnDisplayActive(UINT id) {
     MonitorState& state = tick.State();
-    DisplayActive(id - ID_DISPLAY_FIRST, state.displayedEntryName, state.displayedPhoneNumber);
+    DisplayActive(id - ID_DISPLAY_FIRST, menuEntries, state.displayedEntryName, state.displayedPhoneNumber);
 }
 
 // --- Messages.
@@ -325,7 +325,11 @@ LRESULT CMonitorDlg::OnTaskbarCreated(WPARAM, LPARAM) {
 void CMonitorDlg::ShowContextMenu(int x, int y, bool tray) {
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    for (const MenuItem& item : BuildContextMenu(tray, tick.State().displayedEntryName, LoadResourceString)) {
+    std::vector<MenuItem> items = BuildContextMenu(tray, tick.State().displayedEntryName, LoadResourceString);
+    // The commands arrive after the tracking, when the table may have changed: each one is
+    // checked against the connection this menu showed.
+    menuEntries = EntriesOf(items);
+    for (const MenuItem& item : items) {
         AppendMenuA(menu, MF_STRING, item.id, item.text.c_str());
         if (item.checked) CheckMenuItem(menu, item.id, MF_BYCOMMAND | MF_CHECKED);
     }

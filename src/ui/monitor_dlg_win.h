@@ -7,6 +7,7 @@
 #include "framework/bitmap_button.h"
 #include "framework/dialog.h"
 #include "monitor/monitor_tick.h"
+#include "ui/menu_model.h"
 
 class CMonitorDlg : public CDialog, private MonitorView {
 public:
@@ -69,4 +70,5 @@ private:
     HICON smallIcon = nullptr;
     CBitmapButton disconnectButton;
     MonitorTick tick;
+    MenuEntries menuEntries;  // the connections the last context menu showed
 };

@@ -9,6 +9,7 @@
 #include "monitor/connection_table.h"
 #include "monitor/log_files.h"
 #include "monitor/tick_time.h"
+#include "monitor/usage_log.h"
 #include "test_support.h"
 
 namespace {
@@ -310,33 +311,48 @@ TEST_F(TableTest, RefreshCallsTheServiceInItsOrder) {
     EXPECT_EQ(journal[1], "0.000 RasGetConnectStatusA handle=0x1002 -> 0 state=0x2000");
 }
 
-TEST_F(TableTest, LogErrorInTheSweepAbandonsTheTick) {
+// A line that cannot be written is lost, reported once, and the refresh goes on: the slot is
+// cleared and the other connections are updated in the same refresh.
+TEST_F(TableTest, LogErrorInTheSweepLosesOneLine) {
     ras_.Connect("A");
     ras_.Connect("B");
     At(0);
     test::FailingFiles failing;
     SetFiles(&failing);
     ras_.Drop("A");
-    EXPECT_EQ(At(10), TableChange::kAbandoned);
-    EXPECT_EQ(prompt_.shown.size(), 1u);
-    ASSERT_EQ(ConnectionTable.activeCount, 1u);  // the list stays usable between ticks
-    EXPECT_STREQ(Active(0).rasConn.szEntryName, "B");
-    SetFiles(nullptr);
-    EXPECT_EQ(At(11), TableChange::kChanged);  // cleared now, without a line
+    EXPECT_EQ(At(10), TableChange::kChanged);
     EXPECT_FALSE(SlotOccupied(ConnectionTable.slots[0]));
+    ASSERT_EQ(ConnectionTable.activeCount, 1u);
+    EXPECT_STREQ(Active(0).rasConn.szEntryName, "B");
+    EXPECT_EQ(Active(0).elapsed, 10u + 15u);  // B's clock ran in the same refresh
+    std::string message;
+    ASSERT_TRUE(TakeLogError(&message));
+    EXPECT_NE(message.find("A0101.csv"), std::string::npos);
+    EXPECT_FALSE(TakeLogError(&message));
+    SetFiles(nullptr);
+    EXPECT_EQ(At(11), TableChange::kUnchanged);
     EXPECT_FALSE(dir_.Exists("A0101.csv"));
-    EXPECT_EQ(prompt_.shown.size(), 1u);
+    EXPECT_FALSE(TakeLogError(&message));
+    EXPECT_TRUE(prompt_.shown.empty());  // the table shows no box itself
 }
 
-TEST_F(TableTest, LogErrorAtSessionStartRetriesNextTick) {
+// A log that cannot be read counts as missing: the session begins with a month total of 0,
+// once, and is reported once, however long the read error lasts.
+TEST_F(TableTest, ReadErrorAtSessionStartCountsFromZero) {
+    dir_.Write("A0101.csv", "a,b,c,50\r\n");
     test::FailingFiles failing;
     SetFiles(&failing);
     ras_.Connect("A");
-    EXPECT_EQ(At(0), TableChange::kAbandoned);
-    EXPECT_EQ(Active(0).elapsed, 0u);
-    SetFiles(nullptr);
-    EXPECT_EQ(At(1), TableChange::kChanged);
+    EXPECT_EQ(At(0), TableChange::kChanged);
+    EXPECT_EQ(Active(0).elapsed, 15u);
+    EXPECT_EQ(Active(0).monthTotal, 0u);
     EXPECT_EQ(Active(0).startTime, TickTime);
+    std::string message;
+    ASSERT_TRUE(TakeLogError(&message));
+    EXPECT_NE(message.find("A0101.csv"), std::string::npos);
+    for (int s = 1; s < 20; ++s) EXPECT_EQ(At(s), TableChange::kUnchanged);
+    EXPECT_FALSE(TakeLogError(&message));
+    EXPECT_EQ(Active(0).elapsed, 19u + 15u);
 }
 
 }  // namespace

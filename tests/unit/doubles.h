@@ -16,15 +16,22 @@ namespace test {
 // Every log is missing: sessions that are not about logs write nothing.
 class NoFiles final : public LogFiles {
 public:
-    FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kNotOpened; }
+    FileResult Read(const std::string&, ByteSink&) override { return FileResult::kNotOpened; }
     FileResult Append(const std::string&, const std::string&) override { return FileResult::kNotOpened; }
 };
 
 // Every log opens and then fails, as on a full disk: the user is told and the tick abandoned.
 class FailingFiles final : public LogFiles {
 public:
-    FileResult ReadAll(const std::string&, std::string*) override { return FileResult::kIoError; }
+    FileResult Read(const std::string&, ByteSink&) override { return FileResult::kIoError; }
     FileResult Append(const std::string&, const std::string&) override { return FileResult::kIoError; }
+};
+
+// Keeps what a read hands over.
+class StringSink final : public ByteSink {
+public:
+    void Take(const char* data, size_t size) override { text.append(data, size); }
+    std::string text;
 };
 
 class SettableClock final : public Clock {

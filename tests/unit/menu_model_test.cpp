@@ -102,29 +102,59 @@ TEST_F(MenuTest, MissingStringEntriesGiveEmptyTexts) {
               (std::vector<std::string>{"32776 ", "32772 ", "57666 ", "32777 ", "32786 ", "32778 -A", "32775 "}));
 }
 
+std::vector<std::string> HungUp(const std::vector<std::string>& journal) {
+    std::vector<std::string> entries;
+    for (const std::string& line : journal)
+        if (line.find("RasHangUpA") != std::string::npos) entries.push_back(line.substr(line.find("entry=")));
+    return entries;
+}
+
 TEST_F(MenuTest, DisconnectItemsHangUpByIndex) {
     Connect({"A", "B"});
-    DisconnectActive(2);  // only two connections: nothing
-    DisconnectActive(7);
+    MenuEntries shown = EntriesOf(BuildContextMenu(true, "A", StringTable));
+    DisconnectActive(2, shown);  // only two connections: nothing
+    DisconnectActive(7, shown);
     EXPECT_EQ(ras_.ConnectionCount(), 2);
-    DisconnectActive(1);
+    DisconnectActive(1, shown);
     EXPECT_TRUE(prompt_.shown.empty());  // the menu choice is the confirmation
     EXPECT_EQ(ras_.ConnectionCount(), 1);
-    bool hungUpB = false;
-    for (const std::string& line : ras_.Journal())
-        if (line.find("RasHangUpA") != std::string::npos) hungUpB = line.find("entry=B") != std::string::npos;
-    EXPECT_TRUE(hungUpB);
+    EXPECT_EQ(HungUp(ras_.Journal()), (std::vector<std::string>{"entry=B -> 0"}));
+}
+
+// The menu showed "切断-A" as the first item; A ended before it was chosen, and B moved up to
+// index 0. The item belongs to A: it must not hang B up.
+TEST_F(MenuTest, ItemsOfAConnectionThatEndedWhileTheMenuWasOpen) {
+    Connect({"A", "B"});
+    MenuEntries shown = EntriesOf(BuildContextMenu(false, "A", StringTable));
+    EXPECT_EQ(shown.names[0], "A");
+    EXPECT_EQ(shown.names[1], "B");
+    ras_.Drop("A");
+    RefreshConnections();
+    ASSERT_STREQ(ConnectionTable.active[0]->rasConn.szEntryName, "B");
+    ras_.ClearJournal();
+    DisconnectActive(0, shown);  // 切断-A
+    DisconnectActive(1, shown);  // 切断-B: gone from index 1
+    EXPECT_TRUE(HungUp(ras_.Journal()).empty());
+    EXPECT_EQ(ras_.ConnectionCount(), 1);
+    std::string name = "A", phone;
+    EXPECT_FALSE(DisplayActive(0, shown, name, phone));  // the display item of A
+    EXPECT_EQ(name, "A");
+    // A menu built now has B at index 0, and its item acts.
+    shown = EntriesOf(BuildContextMenu(false, "B", StringTable));
+    DisconnectActive(0, shown);
+    EXPECT_EQ(HungUp(ras_.Journal()), (std::vector<std::string>{"entry=B -> 0"}));
 }
 
 TEST_F(MenuTest, DisplayItemsSetTheDisplayedConnection) {
     ras_.AddEntry({"A", "03", "1111", "", "", false, ""});
     ras_.AddEntry({"B", "06", "2222", "", "", false, ""});
     Connect({"A", "B"});
+    MenuEntries shown = EntriesOf(BuildContextMenu(false, "A", StringTable));
     std::string name = "A", phone = "031111";
-    EXPECT_FALSE(DisplayActive(2, name, phone));
+    EXPECT_FALSE(DisplayActive(2, shown, name, phone));
     EXPECT_EQ(name, "A");
     EXPECT_EQ(phone, "031111");
-    EXPECT_TRUE(DisplayActive(1, name, phone));
+    EXPECT_TRUE(DisplayActive(1, shown, name, phone));
     EXPECT_EQ(name, "B");
     EXPECT_EQ(phone, "062222");
 }

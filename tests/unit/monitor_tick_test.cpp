@@ -3,9 +3,12 @@
 // the warning's night units, the caption, and the guards against nested and abandoned ticks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/shutdown.h"
 #include "base/settings.h"
 #include "doubles.h"
 #include "monitor/connection_table.h"
@@ -569,94 +572,117 @@ TEST_F(TickTest, DisconnectButtonHangsUpTheDisplayedConnection) {
     EXPECT_TRUE(prompt_.shown.empty());
 }
 
-// A message box shown from inside a tick dispatches timer messages, as any message loop does.
+// A message box runs a message loop that dispatches timer messages; this one runs the
+// given action once while it is "open", as the user would choose a command under it.
 class NestingPrompt final : public Prompt {
 public:
-    int Show(const std::string&, unsigned) override {
-        ++shown;
-        if (depth < 3) {  // enough to see boxes stack, bounded should the guard fail
-            ++depth;
-            tick->OnTimer(IDT_MONITOR);
-            tick->OnTimer(IDT_MONITOR);
-            --depth;
+    int Show(const std::string& text, unsigned) override {
+        texts.push_back(text);
+        ++depth;
+        maxDepth = std::max(maxDepth, depth);
+        if (underTheBox) {
+            auto action = std::move(underTheBox);
+            underTheBox = nullptr;
+            action();
         }
+        --depth;
         return kIdOk;
     }
-    MonitorTick* tick = nullptr;
-    int shown = 0;
+    std::function<void()> underTheBox;
+    std::vector<std::string> texts;
     int depth = 0;
+    int maxDepth = 0;
 };
 
-TEST_F(TickTest, TicksDuringATicksMessageBoxAreSkipped) {
+// A full disk: the write-error box is open, and the ticks its loop runs go on. Another
+// connection's forced deadline hangs it up under the box; their own errors wait, and follow
+// once the open box is closed, one box at a time.
+TEST_F(TickTest, DeadlinesAreKeptUnderALogErrorBox) {
     NestingPrompt prompt;
-    prompt.tick = &tick_;
     SetPrompts(&prompt);
-    test::FailingFiles failing;
-    SetFiles(&failing);  // the month's log cannot be read: every session start shows a box
-    ras_.Connect("A");
-    TickAt(Local(2001, 1, 3, 12, 0, 0));
-    EXPECT_EQ(prompt.shown, 1);
-    size_t enumerations = 0;
-    for (const std::string& line : ras_.Journal())
-        if (line.find("RasEnumConnectionsA") != std::string::npos) ++enumerations;
-    EXPECT_EQ(enumerations, 1u);
-
-    SetFiles(&noFiles_);  // later ticks run as usual
-    TickAt(Local(2001, 1, 3, 12, 0, 1));
-    EXPECT_EQ(prompt.shown, 1);
-    EXPECT_EQ(State().displayedEntryName, "A");
-}
-
-TEST_F(TickTest, AbandonedRefreshSkipsTheRestOfTheTick) {
     Settings.DisconnectEnable = 1;
     Settings.DisconnectTime = 1;
+    Settings.StratAdjust = 1;
     ras_.Connect("A");
     ras_.Connect("B");
     TickAt(Local(2001, 1, 3, 12, 0, 0));
-    TickAt(Local(2001, 1, 3, 12, 0, 35));  // A drives: 50 s, countdown showing 05
-    MonitorState before = State();
-    view_.calls.clear();
-    size_t alerts = sound_.plays.size();
+    ras_.Connect("C");
+    TickAt(Local(2001, 1, 3, 12, 0, 20));  // C counts from here, 20 s behind A and B
 
     test::FailingFiles failing;
     SetFiles(&failing);
+    ForgetHangUps();
+    prompt.underTheBox = [&] {
+        // Under the box: A's deadline comes; it is hung up at 12:00:55 and B with it goes
+        // when its own turn comes: both are logged (and fail, and wait).
+        for (int s = 40; s <= 80; ++s) TickAt(Local(2001, 1, 3, 12, 0, 0) + s);
+    };
     ras_.Drop("B");
-    TickAt(Local(2001, 1, 3, 12, 0, 40));  // B's session cannot be logged; A would be hung up
-    EXPECT_EQ(prompt_.shown.size(), 1u);
-    EXPECT_TRUE(view_.calls.empty());
-    EXPECT_EQ(sound_.plays.size(), alerts);
-    EXPECT_TRUE(HangUps().empty());
-    EXPECT_EQ(State().displayMode, before.displayMode);
-    EXPECT_EQ(State().lastShownElapsed, before.lastShownElapsed);
-    EXPECT_EQ(State().texts.countdown, before.texts.countdown);
-    EXPECT_EQ(ConnectionTable.activeCount, 1u);
-
-    SetFiles(&noFiles_);
-    TickAt(Local(2001, 1, 3, 12, 0, 41));  // B cleared; A hung up one tick late
-    EXPECT_EQ(HangUps(), (std::vector<std::string>{"RasHangUpA handle=0x1001 entry=A -> 0"}));
-    EXPECT_TRUE(view_.Called("show-hide 1"));
-    EXPECT_EQ(sound_.plays.size(), alerts + 1);
-    TickAt(Local(2001, 1, 3, 12, 0, 41));
-    EXPECT_TRUE(view_.Called("show-hide 0"));
+    TickAt(Local(2001, 1, 3, 12, 0, 30));  // B's line cannot be written: the box opens
+    EXPECT_EQ(prompt.maxDepth, 1);  // the boxes never stacked
+    std::vector<std::string> hungUp = HangUps();
+    ASSERT_EQ(hungUp.size(), 2u);  // A at its deadline, then C at its own, both under the box
+    EXPECT_NE(hungUp[0].find("entry=A"), std::string::npos);
+    EXPECT_NE(hungUp[1].find("entry=C"), std::string::npos);
+    EXPECT_EQ(ConnectionTable.activeCount, 0u);
+    // B's message, then the ones that waited (A's and C's lines), each once.
+    ASSERT_EQ(prompt.texts.size(), 3u);
+    EXPECT_NE(prompt.texts[0].find("B0101.csv"), std::string::npos);
+    EXPECT_NE(prompt.texts[1].find("A0101.csv"), std::string::npos);
+    EXPECT_NE(prompt.texts[2].find("C0101.csv"), std::string::npos);
 }
 
-// A refresh abandoned while a session stopped counting leaves no change for the next
-// refresh to report; the tick carries it over.
-TEST_F(TickTest, ChangeOfAnAbandonedRefreshIsCarriedOver) {
+// The exit chosen from the tray menu while a log-error box is open: the sessions it hangs up
+// are logged by the shutdown's tick, as on any other exit.
+TEST_F(TickTest, ExitUnderALogErrorBoxLogsItsSessions) {
+    test::TempDir dir;
+    Settings.LogPath = dir.path();
+    Settings.TimeUnit = 1;
+    NestingPrompt prompt;
+    SetPrompts(&prompt);
+    SetFiles(nullptr);
     ras_.Connect("A");
+    ras_.Connect("B");
     TickAt(Local(2001, 1, 3, 12, 0, 0));
-    view_.calls.clear();
+
+    class OneFailure final : public LogFiles {
+    public:
+        FileResult Read(const std::string& path, ByteSink& sink) override { return PlatformFiles().Read(path, sink); }
+        FileResult Append(const std::string& path, const std::string& bytes) override {
+            if (path.find("B0101") != std::string::npos) return FileResult::kIoError;
+            return PlatformFiles().Append(path, bytes);
+        }
+    } oneFailure;
+    SetFiles(&oneFailure);
+    prompt.underTheBox = [&] { SaveStateAndRelease(true, tick_, [](WindowPosition*) { return false; }); };
+    ras_.Drop("B");
+    TickAt(Local(2001, 1, 3, 12, 0, 30));
+    EXPECT_EQ(ConnectionTable.activeCount, 0u);
+    // Logged with the time of the last tick that saw it.
+    EXPECT_EQ(dir.Read("A0101.csv"), "\"2001/01/03\",\"12:00:00\",45,1\r\n");
+    EXPECT_EQ(prompt.texts.size(), 1u);
+}
+
+// A log that cannot be read, for good: the session counts from a month total of 0, reported
+// once; the other connection's forced deadline comes as it would.
+TEST_F(TickTest, PersistentReadErrorLeavesTheDeadlines) {
+    Settings.DisconnectEnable = 1;
+    Settings.DisconnectTime = 1;
+    Settings.StratAdjust = 1;
+    ras_.Connect("B");
+    TickAt(Local(2001, 1, 3, 12, 0, 0));
     test::FailingFiles failing;
     SetFiles(&failing);
-    ras_.SetState("A", RASCS_Disconnected);
-    TickAt(Local(2001, 1, 3, 12, 0, 10));
-    EXPECT_TRUE(view_.calls.empty());
-    SetFiles(&noFiles_);
-    TickAt(Local(2001, 1, 3, 12, 0, 11));
-    EXPECT_TRUE(view_.Called("show-hide 1"));
-    view_.calls.clear();
-    TickAt(Local(2001, 1, 3, 12, 0, 12));
-    EXPECT_FALSE(view_.Called("show-hide 1"));
+    ras_.Connect("A");
+    ForgetHangUps();
+    for (int s = 1; s <= 120; ++s) TickAt(Local(2001, 1, 3, 12, 0, 0) + s);
+    std::vector<std::string> hungUp = HangUps();
+    ASSERT_EQ(hungUp.size(), 2u);
+    EXPECT_NE(hungUp[0].find("entry=B"), std::string::npos);  // at 55 s of B
+    EXPECT_NE(hungUp[1].find("entry=A"), std::string::npos);  // A counted from 12:00:01
+    ASSERT_EQ(prompt_.shown.size(), 3u);  // A's read, then B's and A's lines
+    EXPECT_NE(prompt_.shown[0].text.find(test::Cp932(u8"の読み込みに失敗しました")), std::string::npos);
+    EXPECT_NE(prompt_.shown[0].text.find("A0101.csv"), std::string::npos);
 }
 
 class FixedTimeDstTest : public TickTest {

@@ -9,14 +9,20 @@
 
 namespace {
 
+class StringSink final : public ByteSink {
+public:
+    void Take(const char* data, size_t size) override { text.append(data, size); }
+    std::string text;
+};
+
 class LogFilesWin : public ::testing::Test {
 protected:
     // The folder in the program's code page, as the log folder setting holds it.
     std::string Path(const std::string& name) const { return wintest::Ansi(folder_.path()) + "\\" + name; }
     std::string Contents(const std::string& name) const {
-        std::string contents;
-        EXPECT_EQ(files_.ReadAll(Path(name), &contents), FileResult::kOk) << name;
-        return contents;
+        StringSink contents;
+        EXPECT_EQ(files_.Read(Path(name), contents), FileResult::kOk) << name;
+        return contents.text;
     }
     HANDLE Hold(const std::string& name, DWORD share) const {
         return CreateFileA(Path(name).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -55,8 +61,9 @@ TEST_F(LogFilesWin, AFileHeldByAnotherOpenerIsNotOpened) {
     for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
         HANDLE holder = Hold("C2401.csv", share);
         ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-        std::string contents = "untouched";
-        EXPECT_EQ(files_.ReadAll(Path("C2401.csv"), &contents), FileResult::kNotOpened) << share;
+        StringSink contents;
+        EXPECT_EQ(files_.Read(Path("C2401.csv"), contents), FileResult::kNotOpened) << share;
+        EXPECT_EQ(contents.text, "");
         EXPECT_EQ(files_.Append(Path("C2401.csv"), "lost\r\n"), FileResult::kNotOpened) << share;
         CloseHandle(holder);
     }
@@ -64,10 +71,40 @@ TEST_F(LogFilesWin, AFileHeldByAnotherOpenerIsNotOpened) {
 }
 
 TEST_F(LogFilesWin, MissingFilesAndFoldersAreNotOpened) {
-    std::string contents;
-    EXPECT_EQ(files_.ReadAll(Path("none.csv"), &contents), FileResult::kNotOpened);
+    StringSink contents;
+    EXPECT_EQ(files_.Read(Path("none.csv"), contents), FileResult::kNotOpened);
     EXPECT_EQ(files_.Append(Path("no folder\\D2401.csv"), "x\r\n"), FileResult::kNotOpened);
     EXPECT_EQ(GetFileAttributesA(Path("none.csv").c_str()), INVALID_FILE_ATTRIBUTES);  // reading created nothing
+}
+
+// Past 4 GiB (a sparse file, so it takes no room): read to its end and appended at its end.
+TEST_F(LogFilesWin, LogsPastFourGiB) {
+    std::string path = Path("E2401.csv");
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD ignored = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = (int64_t{1} << 32) + 100;
+    ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+
+    ASSERT_EQ(files_.Append(path, "a,b,c,7\r\n"), FileResult::kOk);
+    class Tail final : public ByteSink {
+    public:
+        void Take(const char* data, size_t n) override {
+            total += n;
+            last.append(data, n);
+            if (last.size() > 64) last.erase(0, last.size() - 64);
+        }
+        uint64_t total = 0;
+        std::string last;
+    } tail;
+    ASSERT_EQ(files_.Read(path, tail), FileResult::kOk);
+    EXPECT_EQ(tail.total, (uint64_t{1} << 32) + 100 + 9);
+    EXPECT_EQ(tail.last.substr(tail.last.size() - 9), "a,b,c,7\r\n");
 }
 
 TEST_F(LogFilesWin, JapaneseNamesInCodePage932) {
