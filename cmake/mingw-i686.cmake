@@ -12,12 +12,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-# Doubles computed as doubles: by default the i686 compiler keeps them in the x87 unit's
-# 64-bit mantissa, so a log's "0.35" minutes times 60 truncates to 20 s where double
-# arithmetic gives 21, and a month total drifts a second a session. SSE2 rounds every
-# operation to double. Tolvane.exe then needs a processor with SSE2 (Pentium 4, Athlon 64
-# and every later one).
-set(TOLVANE_DOUBLE_FLAGS "-msse2 -mfpmath=sse")
+include(${CMAKE_CURRENT_LIST_DIR}/i686-doubles.cmake)
 set(CMAKE_C_FLAGS_INIT "${TOLVANE_DOUBLE_FLAGS}")
 set(CMAKE_CXX_FLAGS_INIT "${TOLVANE_DOUBLE_FLAGS}")
 

@@ -16,6 +16,7 @@ fi
 
 packages=(
   cmake make g++ g++-mingw-w64-i686-posix libgtest-dev libbenchmark-dev
+  g++-multilib                                # the core's tests with the shipped program's 32-bit arithmetic
   googletest                                  # its sources, compiled in the Windows build
   wine wine32 xvfb x11-utils                  # the Windows-built tests and the program under Wine
   fonts-ipafont-gothic fonts-monapo locales imagemagick    # Japanese text (Monapo: the dialog font's metrics), screenshots
@@ -36,6 +37,14 @@ if [[ ${#missing[@]} -gt 0 ]]; then
     $sudo apt-get update -qq
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
+fi
+
+# A kernel that runs no 32-bit program (its 32-bit emulation switched off) runs the 32-bit
+# build of the core's tests through qemu's user-mode emulation.
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1 && ! command -v qemu-i386-static >/dev/null; then
+  echo "Installing: qemu-user-static (this kernel runs no 32-bit program)"
+  $sudo apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null ||
+    { $sudo apt-get update -qq && $sudo apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null; }
 fi
 
 # LANG=ja_JP.UTF-8 only takes effect once the locale exists.

@@ -16,6 +16,11 @@ trap 'tools/wine-env.sh stop build/win/wine >/dev/null 2>&1 || true' EXIT
 cmake -S . -B build/host -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/host -j"$jobs"
 
+# The core and its tests once more as 32-bit code with the shipped program's arithmetic
+# (x87 or SSE2, 32-bit size_t), where the 64-bit host build cannot see the difference.
+cmake -S . -B build/host32 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/host32 -j"$jobs" --target unit_tests
+
 # The Windows build: the same core with the Windows adapters, the simulator DLL, and the
 # test programs that run under Wine.
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -23,6 +28,7 @@ cmake --build build/win -j"$jobs"
 
 status=0
 ctest --test-dir build/host --output-on-failure -j"$jobs" || status=1
+ctest --test-dir build/host32 --output-on-failure -j"$jobs" || status=1
 # Wine runs the Windows-built programs through its 32-bit loader. On a kernel that runs no
 # 32-bit program (32-bit emulation switched off) only the checks that read the Windows build
 # without running it can run; say so loudly. TOLVANE_REQUIRE_WINE=1 makes that a failure.
