@@ -1,26 +1,38 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the builds and tests need, when they are missing, and generates
 # the ja_JP.UTF-8 locale that gives Wine the code page 932.
+#   tools/setup.sh            everything: both builds, the tests, the demo, the release
+#   tools/setup.sh release    only what tools/release.sh needs (no Wine, no locale)
 set -euo pipefail
 
 sudo=""
 [[ $(id -u) -eq 0 ]] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 
+# The Release program and its zip.
+release_packages=(cmake make g++-mingw-w64-i686-posix python3 git)
+
+case ${1:-all} in
+  release) packages=("${release_packages[@]}") ;;
+  all)
+    packages=(
+      "${release_packages[@]}" g++ libgtest-dev libbenchmark-dev
+      g++-multilib                                # the core's tests with the shipped program's 32-bit arithmetic
+      googletest                                  # its sources, compiled in the Windows build
+      wine wine32 xvfb x11-utils                  # the Windows-built tests and the program under Wine
+      fonts-wine                                  # Marlett, which draws the caption buttons (only recommended by Wine)
+      fonts-ipafont-gothic fonts-monapo locales imagemagick    # Japanese text (Monapo: the dialog font's metrics), screenshots
+    )
+    ;;
+  *) echo "usage: $0 [release]" >&2; exit 2 ;;
+esac
+
 # Wine runs the 32-bit program: it needs the i386 architecture for wine32.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [[ ${1:-all} == all ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "Adding the i386 architecture"
   $sudo dpkg --add-architecture i386
   need_update=1
 fi
-
-packages=(
-  cmake make g++ g++-mingw-w64-i686-posix libgtest-dev libbenchmark-dev
-  g++-multilib                                # the core's tests with the shipped program's 32-bit arithmetic
-  googletest                                  # its sources, compiled in the Windows build
-  wine wine32 xvfb x11-utils                  # the Windows-built tests and the program under Wine
-  fonts-ipafont-gothic fonts-monapo locales imagemagick    # Japanese text (Monapo: the dialog font's metrics), screenshots
-)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -38,6 +50,8 @@ if [[ ${#missing[@]} -gt 0 ]]; then
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 fi
+
+[[ ${1:-all} == all ]] || exit 0
 
 # A kernel that runs no 32-bit program (its 32-bit emulation switched off) runs the 32-bit
 # build of the core's tests through qemu's user-mode emulation.

@@ -9,7 +9,8 @@
 #       makes sure there is an X display: $DISPLAY when set, else an Xvfb of its own
 #       (TOLVANE_XVFB_DISPLAY=N picks the number, otherwise the first free from :100).
 #       --desktop WxH makes programs run in a virtual desktop of that size (a taskbar with
-#       the notification area), and Marlett is put where Wine finds it.
+#       the notification area). Every prefix gets Wine's Marlett font, which draws the
+#       caption buttons (package fonts-wine).
 #   tools/wine-env.sh run DIR COMMAND...
 #       Runs COMMAND (for instance: wine program.exe) in the environment DIR/env describes.
 #   tools/wine-env.sh e2e DIR OUTDIR PROGRAM [ARGS...]
@@ -116,6 +117,18 @@ stop_xvfb() {
   kill -9 "$pid" 2>/dev/null || true
 }
 
+# Wine draws the caption buttons with the Marlett font of the package fonts-wine, which Wine
+# only recommends; without it they show the letters 0, 1 and r. It is copied into the prefix's
+# Fonts folder, where every Wine build looks.
+find_marlett() {
+  local font
+  for font in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf \
+              /usr/local/share/wine/fonts/marlett.ttf; do
+    [[ -f $font ]] && { echo "$font"; return 0; }
+  done
+  return 1
+}
+
 stop_wineserver() {
   [[ -d $dir/prefix ]] || return 0
   WINEPREFIX=$dir/prefix wineserver -k 2>/dev/null || true
@@ -144,6 +157,9 @@ prepare() {
     display=$(start_xvfb)
   fi
 
+  local marlett
+  marlett=$(find_marlett) || log "no marlett.ttf (package fonts-wine): caption buttons will show letters"
+
   local started=$SECONDS
   # No Mono or Gecko: nothing here needs them, and asking for them would wait on a dialog.
   # Output goes to a file: the helper processes wineboot leaves must not hold the caller's pipes.
@@ -154,17 +170,13 @@ prepare() {
     wineserver -p
     wineboot -i
     write_font_replacements
-    # Wine draws the caption buttons with Marlett, which this Wine build only finds here.
-    if [[ -f /usr/share/wine/fonts/marlett.ttf ]]; then
-      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-    fi
-    if [[ -n $desktop ]]; then
-      set_virtual_desktop "$desktop"
-      # The desktop wineboot started knows nothing of it: start afresh.
-      wineserver -k
-      wineserver -w
-      wineserver -p
-    fi
+    [[ -z $marlett ]] || cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+    [[ -z $desktop ]] || set_virtual_desktop "$desktop"
+    # What wineboot started (the desktop, services) knows neither the fonts nor the desktop
+    # setting: start afresh, with or without a desktop, so every prefix is the same.
+    wineserver -k
+    wineserver -w
+    wineserver -p
     # Start the helper processes (services, the desktop) here, where their output goes to the
     # log: started later by a test, they would hold its output pipe open until stop.
     wineboot

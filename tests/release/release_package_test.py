@@ -1,0 +1,259 @@
+#!/usr/bin/env python3
+"""Tests of the release zip: reproducible bytes, readme.txt in code page 932 with CR LF, a guide
+that names every setting and quotes the program's texts as the program has them.
+With TOLVANE_EXE set, ExeHeaderTest checks that built program too."""
+import io
+import os
+import re
+import struct
+import sys
+import tempfile
+import time
+import unittest
+import zipfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+import release_package as rp  # noqa: E402
+
+
+def read(path):
+    with open(os.path.join(ROOT, path), encoding="utf-8") as f:
+        return f.read()
+
+
+def fake_exe(stamp=0):
+    header = bytearray(0x40)
+    header[:2] = b"MZ"
+    struct.pack_into("<I", header, 0x3C, 0x40)
+    return bytes(header) + b"PE\0\0" + struct.pack("<HHI", 0x14C, 0, stamp) + bytes(200)
+
+
+def pe_imports(exe):
+    """The functions a PE32 file imports, as "DLL!name" (DLL names in upper case)."""
+    (pe,) = struct.unpack_from("<I", exe, 0x3C)
+    sections, optional_size = struct.unpack_from("<H", exe, pe + 6)[0], struct.unpack_from("<H", exe, pe + 20)[0]
+    optional = pe + 24
+    import_rva = struct.unpack_from("<I", exe, optional + 96 + 8)[0]
+    table = [struct.unpack_from("<IIII", exe, optional + optional_size + 40 * i + 8) for i in range(sections)]
+
+    def at(rva):
+        for size, address, raw_size, raw in table:
+            if address <= rva < address + max(size, raw_size):
+                return raw + rva - address
+        raise ValueError(f"RVA {rva:#x} lies in no section")
+
+    def name(rva):
+        start = at(rva)
+        return exe[start:exe.index(b"\0", start)].decode("ascii")
+
+    found, entry = set(), at(import_rva)
+    while True:
+        lookup, _, _, dll, thunks = struct.unpack_from("<IIIII", exe, entry)
+        if not dll:
+            return found
+        position = at(lookup or thunks)
+        while (thunk := struct.unpack_from("<I", exe, position)[0]):
+            found.add(f"{name(dll).upper()}!" + (f"#{thunk & 0xFFFF}" if thunk & 0x80000000 else name(thunk + 2)))
+            position += 4
+        entry += 20
+
+
+def rc_strings(block):
+    return re.findall(r'"((?:[^"\\]|\\.)*)"', block)
+
+
+def program_texts():
+    """Every string literal of the resource script and the sources, as the user sees it."""
+    texts = set()
+    sources = [os.path.join(ROOT, "res", "Tolvane.rc")]
+    for folder, _, names in os.walk(os.path.join(ROOT, "src")):
+        sources += [os.path.join(folder, n) for n in names if n.endswith((".cpp", ".h"))]
+    for path in sources:
+        with open(path, encoding="utf-8") as f:
+            for literal in rc_strings(f.read()):
+                for part in literal.split("\\n"):
+                    texts.add(re.sub(r"\(&(\w)\)", r"(\1)", part))  # menus show (A), not (&A)
+    return texts
+
+
+def as_pattern(text):
+    """A program text with its format fields (%1, %02d, %s) matching any value."""
+    return "".join(r"\S+" if re.fullmatch(r"%\w+", p) else re.escape(p) for p in re.split(r"(%\w+)", text))
+
+
+class VersionTest(unittest.TestCase):
+    def test_reads_the_product_version_of_the_version_resource(self):
+        rc = ('VALUE "ProductVersion", "9.9"\nVS_VERSION_INFO VERSIONINFO\n FILEVERSION 2,3,0,0\nBEGIN\n'
+              '  BLOCK "StringFileInfo"\n  BEGIN\n    VALUE "ProductVersion", "2.3"\n  END\nEND\n')
+        self.assertEqual(rp.version_from_rc(rc), "2.3")
+
+    def test_a_script_without_version_is_refused(self):
+        with self.assertRaises(rp.ReleaseError):
+            rp.version_from_rc('IDD_X DIALOGEX 0, 0, 1, 1\nBEGIN\nEND\n')
+        with self.assertRaises(rp.ReleaseError):
+            rp.version_from_rc('VS_VERSION_INFO VERSIONINFO\nBEGIN\n VALUE "ProductVersion", "one"\nEND\n')
+
+    def test_the_program_names_one_version_everywhere(self):
+        rc = read("res/Tolvane.rc")
+        version = rp.version_from_rc(rc)
+        self.assertIn(f'"Tolvane Version {version}"', rc)  # the version dialog
+        major, minor = re.search(r"FILEVERSION\s+(\d+),(\d+)", rc).groups()
+        self.assertEqual(version, f"{major}.{minor}")
+
+
+class MarkdownTest(unittest.TestCase):
+    def convert(self, markdown):
+        return rp.markdown_to_text(markdown).split("\r\n")
+
+    def test_headings_lists_and_inline_mark_up_become_plain_text(self):
+        lines = self.convert("# 題名\n\n## 設定\n\n### 警報\n\n- **太字** と `code` と [説明](README.md)\n"
+                             "  続き\n1. 手順\n\n[site](https://example.com/)\n")
+        self.assertEqual(lines, ["題名", "====", "", "■ 設定", "-" * 7, "", "◆ 警報", "",
+                                 "・太字 と code と 説明", "  続き", "1. 手順", "",
+                                 "site (https://example.com/)", ""])
+
+    def test_pictures_and_comments_leave_nothing_behind(self):
+        lines = self.convert("前\n\n![絵](docs/a.png)\n![絵](docs/b.png) ![絵](docs/c.png)\n\n<!-- メモ -->\n後\n")
+        self.assertEqual(lines, ["前", "", "後", ""])
+
+    def test_code_blocks_are_indented_and_must_be_closed(self):
+        self.assertEqual(self.convert("```\ntools/release.sh\n```\n"), ["    tools/release.sh", ""])
+        with self.assertRaises(rp.ReleaseError):
+            rp.markdown_to_text("```\nopen\n")
+
+    def test_tables_are_refused_rather_than_garbled(self):
+        with self.assertRaises(rp.ReleaseError):
+            rp.markdown_to_text("| a | b |\n|---|---|\n| 1 | 2 |\n")
+
+    def test_code_page_932_gets_its_own_forms_of_look_alike_characters(self):
+        self.assertEqual(rp.to_cp932("0〜60 − ‖", "t").decode("cp932"), "0～60 － ∥")
+        with self.assertRaises(rp.ReleaseError) as e:
+            rp.to_cp932("一行目\n二行目 é\n", "guide")
+        self.assertIn("line 2", str(e.exception))
+
+
+class ZipTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.TemporaryDirectory()
+        self.addCleanup(self.tmp.cleanup)
+        self.exe = self.write("Tolvane.exe", fake_exe())
+        self.guide = self.write("guide.md", "# 説明\n\n本文〜です。\n".encode("utf-8"))
+        self.licence = self.write("LICENSE", b"MIT License\n\nCopyright\n")
+
+    def write(self, name, data):
+        path = os.path.join(self.tmp.name, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def pack(self, name, epoch=1700000000):
+        out = os.path.join(self.tmp.name, "out", name)
+        rp.package(self.exe, self.guide, self.licence, out, epoch)
+        with open(out, "rb") as f:
+            return f.read()
+
+    def test_same_inputs_give_the_same_bytes_whatever_the_file_times_and_zone(self):
+        first = self.pack("a.zip")
+        old_tz = os.environ.get("TZ")
+        try:
+            os.environ["TZ"] = "JST-9"
+            time.tzset()
+            for path in (self.exe, self.guide, self.licence):
+                os.utime(path, (1000000000, 1000000000))
+            second = self.pack("b.zip")
+        finally:
+            if old_tz is None:
+                os.environ.pop("TZ", None)
+            else:
+                os.environ["TZ"] = old_tz
+            time.tzset()
+        self.assertEqual(first, second)
+
+    def test_the_zip_holds_the_program_the_readme_and_the_licence(self):
+        with zipfile.ZipFile(io.BytesIO(self.pack("a.zip"))) as z:
+            self.assertEqual(z.namelist(), ["LICENSE.txt", "Tolvane.exe", "readme.txt"])
+            for info in z.infolist():
+                self.assertEqual(info.date_time, (2023, 11, 14, 22, 13, 20))
+            self.assertEqual(z.read("Tolvane.exe"), fake_exe())
+            self.assertEqual(z.read("readme.txt").decode("cp932"), "説明\r\n====\r\n\r\n本文～です。\r\n")
+            self.assertEqual(z.read("LICENSE.txt"), b"MIT License\r\n\r\nCopyright\r\n")
+
+    def test_the_time_of_the_entries_is_the_one_given(self):
+        self.assertNotEqual(self.pack("a.zip", 1700000000), self.pack("b.zip", 1800000000))
+        with zipfile.ZipFile(io.BytesIO(self.pack("c.zip", None))) as z:
+            self.assertEqual(z.infolist()[0].date_time, (1980, 1, 1, 0, 0, 0))
+
+    def test_a_program_that_carries_its_link_time_is_refused(self):
+        self.write("Tolvane.exe", fake_exe(stamp=0x5F000000))
+        with self.assertRaises(rp.ReleaseError):
+            self.pack("a.zip")
+        self.assertFalse(os.path.exists(os.path.join(self.tmp.name, "out", "a.zip")))
+
+
+class GuideTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.markdown = read("README.ja.md")
+        cls.data = rp.to_cp932(rp.markdown_to_text(cls.markdown), "README.ja.md")
+        cls.text = cls.data.decode("cp932")
+
+    def test_readme_is_code_page_932_with_cr_lf_line_ends(self):
+        self.assertTrue(self.data.endswith(b"\r\n"))
+        self.assertNotRegex(self.data, rb"\r(?!\n)|(?<!\r)\n")
+        self.assertIn("設定", self.text)
+
+    def test_no_mark_up_and_no_pictures_are_left(self):
+        for left in ("![", "](", "```", "**", ".png", "<!--"):
+            self.assertNotIn(left, self.text)
+        self.assertFalse([line for line in self.text.split("\r\n") if line.startswith("#")])
+
+    def test_every_item_of_the_settings_dialog_is_described(self):
+        rc = read("res/Tolvane.rc")
+        dialog = re.search(r"^IDD_SETTINGS DIALOGEX.*?^END", rc, re.S | re.M).group(0)
+        labels = {t for t in rc_strings(dialog.split("BEGIN", 1)[1])
+                  if t not in ("Spin1", "msctls_updown32", "Button") and len(t) > 1}
+        labels |= set(re.findall(r'IDS_(?:TIME_UNIT|LOGON_TIME|TBAR_DISP)_\d\s+"([^"]+)"', rc))
+        self.assertGreater(len(labels), 25)
+        missing = sorted(label for label in labels if f"「{label}」" not in self.text)
+        self.assertEqual(missing, [])
+
+    def test_every_menu_command_and_window_text_is_described(self):
+        rc = read("res/Tolvane.rc")
+        table = re.search(r"^STRINGTABLE\s*BEGIN(.*?)^END", rc, re.S | re.M).group(1)
+        commands = {t.split("\\n")[-1] for t in re.findall(r'ID_\w+\s+"([^"]+)"', table)}
+        window = re.search(r"^IDD_MONITOR DIALOGEX.*?^END", rc, re.S | re.M).group(0)
+        texts = commands | {"接続時間", "月度累計", "接続延長", "S"}
+        self.assertIn("接続延長", rc_strings(window))
+        missing = sorted(t for t in texts if f"「{t}」" not in self.text)
+        self.assertEqual(missing, [])
+        self.assertIn("強制切断まで", self.text)
+
+    def test_quoted_half_width_texts_are_the_programs_own(self):
+        known = [as_pattern(t) for t in program_texts() if re.search(r"[\u3000-\uffef]", t)]
+        quoted = set(re.findall(r"「([^「」]*[\uff61-\uff9f][^「」]*)」", self.markdown))
+        self.assertGreater(len(quoted), 15)
+        strange = sorted(q for q in quoted if not any(re.fullmatch(k, q) for k in known))
+        self.assertEqual(strange, [])
+
+
+@unittest.skipUnless(os.environ.get("TOLVANE_EXE"), "TOLVANE_EXE names no built program")
+class ExeHeaderTest(unittest.TestCase):
+    def setUp(self):
+        with open(os.environ["TOLVANE_EXE"], "rb") as f:
+            self.exe = f.read()
+
+    def test_the_program_carries_no_link_time(self):
+        self.assertEqual(rp.pe_timestamp(self.exe), 0)
+
+    def test_the_program_imports_what_the_windows_version_of_the_guide_was_checked_against(self):
+        # README.ja.md names the oldest Windows that has all of these (GetTickCount64: Vista).
+        # A changed list means: check that version again, then update imports.txt.
+        with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "imports.txt")) as f:
+            checked = {line.strip() for line in f if line.strip() and not line.startswith("#")}
+        imports = pe_imports(self.exe)
+        self.assertEqual(sorted(imports - checked), [], "new imports")
+        self.assertEqual(sorted(checked - imports), [], "imports no longer made")
+
+if __name__ == "__main__":
+    unittest.main()
