@@ -38,7 +38,7 @@ else
   echo "NOTICE: this machine cannot run 32-bit programs, so Wine cannot run: the tests under Wine" \
     "are NOT run, only the checks of the Windows build that need no Wine." >&2
   [[ -z ${TOLVANE_REQUIRE_WINE:-} ]] || status=1
-  ctest --test-dir build/win --output-on-failure -j"$jobs" -L static || status=1
+  ctest --test-dir build/win --output-on-failure -j"$jobs" -L "static|release" || status=1
 fi
 
 if ((status == 0)); then
