@@ -337,11 +337,14 @@ void CMonitorDlg::ShowContextMenu(int x, int y, bool tray) {
 }
 
 void CMonitorDlg::SaveStateAndRelease(bool silent) {
-    ::SaveStateAndRelease(silent, tick, [this](WindowPosition* position) {
+    ::SaveStateAndRelease(silent, tick, [this](RestoredPlacement* restored) {
         WINDOWPLACEMENT placement;
         placement.length = sizeof placement;
         if (!hwnd || !GetWindowPlacement(hwnd, &placement)) return false;
-        *position = {placement.rcNormalPosition.left, placement.rcNormalPosition.top};
+        // The system gives a window without the tool-window style its place in workspace
+        // coordinates; the core turns them into the screen coordinates start-up uses.
+        bool toolWindow = (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+        *restored = {{placement.rcNormalPosition.left, placement.rcNormalPosition.top}, !toolWindow};
         return true;
     });
 }
