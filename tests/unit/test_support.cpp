@@ -17,6 +17,7 @@
 #include "monitor/connection_table.h"
 #include "monitor/log_files.h"
 #include "monitor/tick_time.h"
+#include "ras/dialing.h"
 #include "ras/ras_api.h"
 
 namespace test {
@@ -120,6 +121,7 @@ void CoreTest::SetUp() {
     SetRas(&ras_);
     SetPrompts(&prompt_);
     SetFiles(nullptr);
+    ResetDialing();
 }
 
 void CoreTest::TearDown() {
