@@ -12,9 +12,11 @@
 #include "framework/data_exchange.h"
 #include "monitor/connection_table.h"
 #include "monitor/tick_time.h"
+#include "ras/dialing.h"
 #include "res/resource.h"
 #include "ui/about_dlg_win.h"
 #include "ui/dial_dlg_win.h"
+#include "ui/dialog_gate.h"
 #include "ui/display_model.h"
 #include "ui/menu_model.h"
 #include "ui/settings_dlg_win.h"
@@ -39,6 +41,15 @@ static_assert(kHideQuietly == 0x97, "hide without activating, moving, sizing or 
 // The shell announces a new taskbar (after it restarted) with this message; the icons it
 // showed are gone then and must be added again.
 const UINT kTaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
+// A command that would open a dialog while one is open brings the open one up instead, or
+// the message box it shows.
+void BringToFront(WindowRef window) {
+    HWND front = static_cast<HWND>(window);
+    if (!front || !IsWindow(front)) return;
+    HWND popup = GetLastActivePopup(front);
+    SetForegroundWindow(popup && IsWindowVisible(popup) ? popup : front);
+}
 
 std::string LoadResourceString(UINT id) {
     char text[256] = "";
@@ -188,6 +199,8 @@ void CMonitorDlg::OnExtend() { tick.OnExtend(); }
 
 // The new values count from the next use on; the tray icon follows RunHide at once.
 void CMonitorDlg::OnSettings() {
+    DialogScope dialog(Dialogs(), DialogKind::kSettings);
+    if (!dialog.Opened()) return BringToFront(Dialogs().Front());
     if (!EditSettings()) return;
     StampTickTime();
     UpdateData(false);
@@ -199,11 +212,15 @@ void CMonitorDlg::OnSettings() {
 }
 
 void CMonitorDlg::OnAbout() {
+    DialogScope dialog(Dialogs(), DialogKind::kAbout);
+    if (!dialog.Opened()) return BringToFront(Dialogs().Front());
     CAboutDlg about;
     about.DoModal();
 }
 
+// A dial under way is hung up first: the progress dialog's Cancel will never run.
 void CMonitorDlg::OnExit() {
+    AbandonDial();
     SaveStateAndRelease(false);
     PostQuitMessage(0);
 }
@@ -214,7 +231,12 @@ void CMonitorDlg::OnMonitorHelp() {
     WinHelpA(hwnd, helpFile.c_str(), HELP_CONTEXT, HID_BASE_RESOURCE + IDD_MONITOR);
 }
 
-void CMonitorDlg::OnConnect() { RunDialDialog(); }
+// One dial at a time: a second one would take the first one's events.
+void CMonitorDlg::OnConnect() {
+    DialogScope dialog(Dialogs(), DialogKind::kDial);
+    if (!dialog.Opened()) return BringToFront(Dialogs().Front());
+    RunDialDialog();
+}
 
 void CMonitorDlg::OnDisconnectActive(UINT id) { DisconnectActive(id - ID_DISCONNECT_FIRST); }
 
@@ -260,7 +282,10 @@ LRESULT CMonitorDlg::OnClose(WPARAM, LPARAM) {
 }
 
 LRESULT CMonitorDlg::OnEndSession(WPARAM ending, LPARAM) {
-    if (ending && theApp.mainWindow == this) SaveStateAndRelease(true);
+    if (ending && theApp.mainWindow == this) {
+        AbandonDial();
+        SaveStateAndRelease(true);
+    }
     return Default();
 }
 

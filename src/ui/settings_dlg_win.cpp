@@ -12,6 +12,7 @@
 #include "base/settings.h"
 #include "framework/data_exchange.h"
 #include "res/resource.h"
+#include "ui/dialog_gate.h"
 
 namespace {
 
@@ -97,6 +98,7 @@ bool CSettingsDlg::OnInitDialog() {
     // List items, members to controls, the Help button; a dialog whose lists could not be
     // filled has already ended.
     if (!CDialog::OnInitDialog()) return false;
+    Dialogs().Shown(DialogKind::kSettings, hwnd);
     for (const SpinRange& r : kSpinRanges) SendDlgItemMessageA(hwnd, r.spin, UDM_SETRANGE, 0, SpinRangeArgument(r));
     return true;
 }
