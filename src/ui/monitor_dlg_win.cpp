@@ -148,6 +148,7 @@ void CMonitorDlg::DoDataExchange(CDataExchange& dx) {
     ExchangeText(dx, IDC_COUNTDOWN, texts.countdown);
     ExchangeText(dx, IDC_SESSION_CAPTION, sessionCaption);
     ExchangeText(dx, IDC_MONTH_CAPTION, monthCaption);
+    if (!dx.toMembers) RecordTexts(shownTexts, texts);
 }
 
 // --- What the tick asks of the window.
@@ -180,8 +181,11 @@ void CMonitorDlg::ApplyDisplayMode(int32_t mode) {
 
 void CMonitorDlg::EnableDisconnect(bool enable) { EnableWindow(GetDlgItem(IDC_DISCONNECT), enable); }
 
-// The texts live in the tick's state, which the data exchange moves to the controls.
-void CMonitorDlg::PushTexts(const MonitorTexts&) { UpdateData(false); }
+// Only the texts that changed: setting a control's text redraws it, twice a second.
+void CMonitorDlg::PushTexts(const MonitorTexts& texts) {
+    PushChangedTexts(shownTexts, texts,
+                     [this](int id, const std::string& text) { SetDlgItemTextA(hwnd, id, text.c_str()); });
+}
 
 void CMonitorDlg::SetCaption(const std::string& title) { SetWindowTextA(hwnd, title.c_str()); }
 

@@ -7,6 +7,7 @@
 #include "framework/bitmap_button.h"
 #include "framework/dialog.h"
 #include "monitor/monitor_tick.h"
+#include "ui/control_texts.h"
 
 class CMonitorDlg : public CDialog, private MonitorView {
 public:
@@ -69,4 +70,6 @@ private:
     HICON smallIcon = nullptr;
     CBitmapButton disconnectButton;
     MonitorTick tick;
+    // What the three changing texts' controls were last given.
+    ControlTextCache shownTexts;
 };
