@@ -67,6 +67,21 @@ void CopyEditedSettings(const From& from, To& to) {
     to.TBarDisp = from.TBarDisp;
 }
 
+// The shell's folder picker needs COM on the calling thread, initialised apartment-threaded.
+// Left as it is when the thread already has another kind.
+class ComApartment {
+public:
+    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT result_;
+};
+
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(CDialog* parent) : CDialog(IDD_SETTINGS, parent) {}
@@ -113,6 +128,7 @@ const MessageMapEntry* CSettingsDlg::GetMessageMap() const {
 }
 
 void CSettingsDlg::OnBrowseLogFolder() {
+    ComApartment com;
     IMalloc* allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)) || !allocator) return;
     char* buffer = static_cast<char*>(allocator->Alloc(MAX_PATH));
