@@ -43,6 +43,8 @@ void Put(char (&field)[N], const std::string& text) {
 
 }  // namespace
 
+const char kSavedPasswordStandIn[] = "****************";
+
 const char* OpName(Op op) { return kOpNames[static_cast<int>(op)]; }
 
 bool ParseOp(const std::string& name, Op* op) {
@@ -140,6 +142,11 @@ void RasSim::SetDialListed(bool listed) {
     dialListed_ = listed;
 }
 
+void RasSim::SetSavedPasswordStandIn(bool on) {
+    Lock lock(mutex_);
+    standIn_ = on;
+}
+
 void RasSim::SetDialFail(uint32_t code) {
     Lock lock(mutex_);
     dialFailCode_ = code;
@@ -191,6 +198,7 @@ void RasSim::Reset() {
         dialErrorAfter_ = 1;
         dialFailCode_ = 0;
         dialListed_ = false;
+        standIn_ = false;
     }
     wake_.notify_all();
 }
@@ -285,6 +293,10 @@ std::string RasSim::DialParamsText(const RASDIALPARAMSA* params) const {
     if (!params || params->dwSize != kRasDialParamsSize) return std::string();
     return " entry=" + Text(Field(params->szEntryName)) + " user=" + Text(Field(params->szUserName)) +
            " password=" + Text(Field(params->szPassword)) + " domain=" + Text(Field(params->szDomain));
+}
+
+bool RasSim::IsStandIn(const char* password) const {
+    return standIn_ && std::strncmp(password, kSavedPasswordStandIn, kRasPasswordLen) == 0;
 }
 
 RasSim::Connection* RasSim::FindConnection(uint32_t handle) {
@@ -448,7 +460,19 @@ uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t n
     Enter();
     Lock lock(mutex_);
     std::string line = "RasDialA";
-    line += DialParamsText(params);
+    // A stand-in for the saved password is swapped for it while the entry still has one; the
+    // journal shows the password the dial used.
+    Entry* entry = nullptr;
+    bool standIn = false, resolved = false;
+    if (params && params->dwSize == kRasDialParamsSize) {
+        entry = FindEntryLocked(Field(params->szEntryName));
+        standIn = IsStandIn(params->szPassword);
+        resolved = standIn && entry && entry->hasPassword;
+        RASDIALPARAMSA used = *params;
+        if (resolved) Put(used.szPassword, entry->password);
+        line += DialParamsText(&used);
+        if (standIn) line += resolved ? " stand-in=resolved" : " stand-in=unresolved";
+    }
     uint32_t result = 0;
     if (TakeFault(Op::kDial, &result)) {
     } else if (dialFailCode_) {
@@ -460,7 +484,7 @@ uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t n
         // Only the RasDialFunc form is known here; calling another form through this type
         // would break the caller's stack.
         result = kErrorInvalidParameter;
-    } else if (!FindEntryLocked(Field(params->szEntryName))) {
+    } else if (!entry) {
         result = kErrorCannotFindEntry;
     }
     if (result) {
@@ -476,9 +500,16 @@ uint32_t RasSim::RasDialA(void*, const char*, RASDIALPARAMSA* params, uint32_t n
     Log(line + " -> 0 handle=" + Hex(dial->handle));
     Dial* d = dial.get();
     uint32_t errorCode = dialErrorCode_;
+    int errorAfter = dialErrorAfter_;
     dialErrorCode_ = 0;
+    // A stand-in that points at nothing is a wrong password: the provider refuses it at the
+    // end, unless the script has the dial fail otherwise.
+    if (standIn && !resolved && !errorCode) {
+        errorCode = kErrorAuthenticationFailure;
+        errorAfter = std::max<int>(1, static_cast<int>(dialSteps_.size()));
+    }
     dials_.push_back(std::move(dial));
-    d->thread = std::thread(&RasSim::RunDial, this, d, dialSteps_, dialInterval_, errorCode, dialErrorAfter_, notifier);
+    d->thread = std::thread(&RasSim::RunDial, this, d, dialSteps_, dialInterval_, errorCode, errorAfter, notifier);
     return 0;
 }
 
@@ -544,7 +575,7 @@ uint32_t RasSim::RasGetEntryDialParamsA(const char*, RASDIALPARAMSA* params, int
         return result;
     }
     Put(params->szUserName, e->user);
-    Put(params->szPassword, e->hasPassword ? e->password : std::string());
+    Put(params->szPassword, !e->hasPassword ? std::string() : standIn_ ? kSavedPasswordStandIn : e->password);
     Put(params->szDomain, e->domain);
     *passwordSaved = e->hasPassword ? 1 : 0;
     Log(line + "0 user=" + Text(e->user) + " domain=" + Text(e->domain) +
@@ -568,8 +599,11 @@ uint32_t RasSim::RasSetEntryDialParamsA(const char*, RASDIALPARAMSA* params, int
     } else {
         e->user = Field(params->szUserName);
         e->domain = Field(params->szDomain);
-        e->hasPassword = !removePassword;
-        e->password = removePassword ? std::string() : Field(params->szPassword);
+        // The stand-in handed back keeps the saved password (or the lack of one) as it is.
+        if (removePassword || !IsStandIn(params->szPassword)) {
+            e->hasPassword = !removePassword;
+            e->password = removePassword ? std::string() : Field(params->szPassword);
+        }
     }
     Log(line + std::to_string(result));
     return result;

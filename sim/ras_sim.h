@@ -56,6 +56,9 @@ constexpr int kHangupNever = -1;
 constexpr uint32_t kFirstHandle = 0x1001;
 constexpr uint32_t kErrorInvalidSize = 632;  // a structure's dwSize is not the expected one
 constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorAuthenticationFailure = 691;
+// What a load gives for a saved password in the stand-in mode.
+extern const char kSavedPasswordStandIn[];
 
 class RasSim final : public RasApi {
 public:
@@ -76,6 +79,11 @@ public:
     // Whether a dial is enumerated among the connections from its start (as the system's
     // service does, in the dial's state) or only once it has connected (the default).
     void SetDialListed(bool listed);
+    // As the service of Windows 2000 and later: a load hands out kSavedPasswordStandIn instead
+    // of a saved password, a dial given the stand-in uses the saved password while there is
+    // one (and fails authentication with 691 when there is none), and a save given the
+    // stand-in leaves the saved password as it is. Off by default.
+    void SetSavedPasswordStandIn(bool on);
     void Fail(Op op, uint32_t code, int times = -1);       // times -1: every call from now
     void FailOff(Op op);
     void SetErrorText(uint32_t code, const std::string& text);
@@ -151,6 +159,7 @@ private:
     void Log(const std::string& line);  // with the lock held
     std::string Text(const std::string& ansi) const;  // a journal value
     std::string DialParamsText(const RASDIALPARAMSA* params) const;
+    bool IsStandIn(const char* password) const;
     Connection* FindConnection(uint32_t handle);
     Dial* FindDial(uint32_t handle);
     Connection* FirstOf(const std::string& name);
@@ -181,6 +190,7 @@ private:
     int dialErrorAfter_ = 1;
     uint32_t dialFailCode_ = 0;
     bool dialListed_ = false;
+    bool standIn_ = false;
     bool stopping_ = false;
 };
 

@@ -264,6 +264,15 @@ bool RunCommand(RasSim& sim, const std::vector<std::string>& w, const std::vecto
         sim.SetDialListed(w[1] == "on");
         return true;
     }
+    if (command == "saved-password-stand-in") {
+        if (!Need(w, 2, error)) return false;
+        if (w[1] != "on" && w[1] != "off") {
+            *error = "bad saved-password-stand-in " + w[1];
+            return false;
+        }
+        sim.SetSavedPasswordStandIn(w[1] == "on");
+        return true;
+    }
     if (command == "reset") {
         sim.Reset();
         return true;

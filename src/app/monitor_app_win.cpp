@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "app/settings_store.h"
@@ -15,9 +16,14 @@
 #include "res/resource.h"
 #include "ui/menu_model.h"
 #include "ui/monitor_dlg_win.h"
+#include "ui/tray_tip.h"
 
-// The first layout of the structure, which every version of the shell takes.
+// The first layout of the structure, which every version of the shell takes. Its tip field
+// ends the 88 bytes: in the headers' larger layouts the field is longer, but the shell reads
+// no more than 64 bytes of it.
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "NOTIFYICONDATA is passed in its 88-byte form");
+static_assert(offsetof(NOTIFYICONDATAA, szTip) + kTrayTipBytes == NOTIFYICONDATAA_V1_SIZE,
+              "the 88-byte form's tip holds 64 bytes");
 
 CMonitorApp theApp;
 
@@ -66,7 +72,8 @@ BOOL CMonitorApp::UpdateTrayIcon(int kind) {
     data.uCallbackMessage = WM_TRAYNOTIFY;
     data.hIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(TrayIconId(kind)), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    lstrcpynA(data.szTip, kTrayTip, sizeof data.szTip);
+    static_assert(sizeof data.szTip >= kTrayTipBytes, "the tip field");
+    CopyTrayTip(data.szTip, kTrayTip);
     BOOL result = Shell_NotifyIconA(trayIconAdded ? NIM_MODIFY : NIM_ADD, &data);
     // Set whatever the shell answered: later updates ask for a modification.
     trayIconAdded = TRUE;

@@ -12,6 +12,18 @@ struct WindowPosition {
     int32_t top;
 };
 
-// `restoredPosition` gives the window's restored (normal) rectangle's top-left corner, also
-// while the window is hidden or minimised; false when it cannot be read.
-void SaveStateAndRelease(bool silent, MonitorTick& tick, const std::function<bool(WindowPosition*)>& restoredPosition);
+// The top-left corner of the window's restored (normal) rectangle as the system reports it.
+struct RestoredPlacement {
+    WindowPosition position;
+    // In workspace coordinates (a window without the tool-window style), else in screen ones.
+    bool workspace;
+};
+
+// The position stored for the next start, in screen coordinates, where start-up places the
+// window and what the load's check compares with the screen's size.
+WindowPosition StoredPosition(const RestoredPlacement& placement);
+
+// `restoredPlacement` gives the window's restored rectangle, also while the window is hidden
+// or minimised; false when it cannot be read.
+void SaveStateAndRelease(bool silent, MonitorTick& tick,
+                         const std::function<bool(RestoredPlacement*)>& restoredPlacement);

@@ -1,4 +1,4 @@
-// The process-wide choice of screen.
+// The process-wide choice of screen, and workspace coordinates turned into screen ones.
 #include "base/screen.h"
 
 namespace {
@@ -11,8 +11,17 @@ public:
 NoScreen none;
 ScreenApi* current = &none;
 
+// Wraps instead of overflowing, whatever the system reports.
+int32_t Add(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); }
+
 }  // namespace
 
 ScreenApi& Screen() { return *current; }
 
 void SetScreen(ScreenApi* screen) { current = screen ? screen : &none; }
+
+ScreenPoint WorkspaceToScreen(ScreenPoint workspace) {
+    ScreenRect area{};
+    if (!Screen().GetWorkArea(&area)) return workspace;
+    return {Add(workspace.x, area.left), Add(workspace.y, area.top)};
+}

@@ -1,4 +1,4 @@
-// The screen port over GetSystemMetrics.
+// The screen port over GetSystemMetrics and the primary monitor's work area.
 #include <windows.h>
 
 #include "base/screen.h"
@@ -11,6 +11,12 @@ static_assert(SM_CXSCREEN == kSmCxScreen && SM_CYSCREEN == kSmCyScreen, "metric 
 class SystemScreenApi final : public ScreenApi {
 public:
     int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
+    bool GetWorkArea(ScreenRect* area) override {
+        RECT work{};
+        if (!area || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return false;
+        *area = {work.left, work.top, work.right, work.bottom};
+        return true;
+    }
 };
 
 }  // namespace

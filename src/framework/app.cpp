@@ -8,6 +8,7 @@
 #include "base/app_names.h"
 #include "base/prompt.h"
 #include "framework/dialog.h"
+#include "framework/error_mode.h"
 #include "framework/prompt_win.h"
 #include "res/resource.h"
 
@@ -17,6 +18,9 @@ CApplication* theApp = nullptr;
 MSG lastMessage{};
 
 const char kHelpFailed[] = "ﾍﾙﾌﾟの起動に失敗しました。";
+
+static_assert(SEM_FAILCRITICALERRORS == kSemFailCriticalErrors && SEM_NOOPENFILEERRORBOX == kSemNoOpenFileErrorBox,
+              "error mode flags");
 
 
 // The framework dialog that holds the keyboard focus, else the active one, else the main window.
@@ -100,8 +104,9 @@ int RunApplication(HINSTANCE instance) {
     std::string path = ModulePath(instance);
     appName = AppNameOfModulePath(path);
     helpFile = HelpFileOfModulePath(path);
-    // A drive without a medium must come back as an error, not as a system dialog.
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // A drive without a medium must come back as an error, not as a system dialog. The mode
+    // the process inherited stays; SetErrorMode(0) is the only way to read it on every system.
+    SetErrorMode(QuietErrorMode(SetErrorMode(0)));
 
     // The settings dialog's arrows are up-down controls, which a template can only name
     // once their class is registered.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/prompt.h"
+#include "base/secure_zero.h"
 #include "framework/choice_field.h"
 #include "framework/dialog.h"
 #include "framework/number_field.h"
@@ -37,10 +38,13 @@ void ExchangeText(CDataExchange& dx, int id, std::string& value) {
     HWND control = Control(dx, id);
     if (!control) return;
     dx.lastEditId = id;
-    if (dx.toMembers)
+    if (dx.toMembers) {
+        // The text replaced may be a password; the buffer it leaves would keep it.
+        SecureWipe(value);
         value = WindowText(control);
-    else
+    } else {
         SetWindowTextA(control, value.c_str());
+    }
 }
 
 void ExchangeCheck(CDataExchange& dx, int id, int& value) {

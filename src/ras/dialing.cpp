@@ -6,6 +6,7 @@
 
 #include "base/cp932.h"
 #include "base/prompt.h"
+#include "base/secure_zero.h"
 #include "monitor/connection_table.h"
 #include "ras/ras_api.h"
 
@@ -58,6 +59,36 @@ std::string EntryNameAt(int index) {
 const char kNoTextBefore[] = "ﾘﾓｰﾄ ｱｸｾｽ ｴﾗｰ ";
 const char kNoTextAfter[] = " が発生しました";
 
+bool dialingUnderWay = false;
+
+// What the last load handed out for its entry, so that the store can tell whether the user
+// left the password as it came. Wiped once the store has looked at it.
+struct LoadedPassword {
+    bool valid;
+    bool saved;  // the service returned a saved password (or its stand-in)
+    char entryName[kRasEntryNameLen];
+    char password[kRasPasswordLen];
+};
+LoadedPassword lastLoad;
+
+void ForgetLoad() { SecureZero(&lastLoad, sizeof lastLoad); }
+
+// The entry whose saved password goes once the dial has taken it: the stored record without
+// its password.
+struct DeferredRemoval {
+    bool pending;
+    RASDIALPARAMSA params;
+};
+DeferredRemoval deferred;
+
+// The store was told to forget the password, but the user left the loaded one untouched: on
+// systems that load a stand-in, that text dials only while the password is still saved.
+bool KeepPasswordForDial(int savePassword) {
+    return savePassword == 0 && lastLoad.valid && lastLoad.saved &&
+           std::strncmp(lastLoad.entryName, DialParams.szEntryName, sizeof lastLoad.entryName) == 0 &&
+           std::strncmp(lastLoad.password, DialParams.szPassword, sizeof lastLoad.password) == 0;
+}
+
 }  // namespace
 
 MessagePoster& Posters() { return *currentPoster.load(); }
@@ -87,6 +118,44 @@ HRASCONN Dial(WindowRef target) {
     return nullptr;
 }
 
+HRASCONN StartDialing(WindowRef target) {
+    DialingHandle = nullptr;
+    DialingHandle = Dial(target);
+    dialingUnderWay = DialingHandle != nullptr;
+    return DialingHandle;
+}
+
+bool DialingUnderWay() { return dialingUnderWay; }
+
+void DialingConnected() { dialingUnderWay = false; }
+
+void CancelDialing() {
+    if (DialingHandle) Ras().RasHangUpA(DialingHandle);
+    dialingUnderWay = false;
+}
+
+bool AbandonDial() {
+    bool underWay = dialingUnderWay;
+    if (underWay) CancelDialing();
+    RemoveDeferredPassword();
+    return underWay;
+}
+
+void RemoveDeferredPassword() {
+    if (!deferred.pending) return;
+    deferred.pending = false;
+    Ras().RasSetEntryDialParamsA(nullptr, &deferred.params, 1);
+    SecureZero(&deferred.params, sizeof deferred.params);
+}
+
+bool PasswordRemovalDeferred() { return deferred.pending; }
+
+void ResetDialing() {
+    dialingUnderWay = false;
+    ForgetLoad();
+    SecureZero(&deferred, sizeof deferred);
+}
+
 void RAS_API ForwardDialEvent(unsigned, RASCONNSTATE state, uint32_t error) {
     WindowRef target = DialTarget.load();
     if (target) Posters().Post(target, WM_RASDIALEVENT, state, static_cast<intptr_t>(error));
@@ -101,26 +170,46 @@ bool ExchangeDialParams(int index, std::string& userName, std::string& password,
     int passwordSaved = 0;
     uint32_t result = Ras().RasGetEntryDialParamsA(nullptr, &DialParams, &passwordSaved);
     if (result != kRasSuccess) {
+        ForgetLoad();
         ShowRasError(result);
         return false;
     }
 
     if (!store) {
         userName = FieldText(DialParams.szUserName);
+        // The text it replaces goes first: a heap buffer given back would keep it.
+        SecureWipe(password);
         password = FieldText(DialParams.szPassword);
         domain = FieldText(DialParams.szDomain);
         entryName = FieldText(DialParams.szEntryName);
         LookupPhoneNumber(entryName.c_str(), phoneNumber);
         savePassword = passwordSaved ? 1 : 0;
+        ForgetLoad();
+        lastLoad.valid = true;
+        lastLoad.saved = passwordSaved != 0;
+        std::memcpy(lastLoad.entryName, DialParams.szEntryName, sizeof lastLoad.entryName);
+        std::memcpy(lastLoad.password, DialParams.szPassword, sizeof lastLoad.password);
         return true;
     }
 
     PutField(DialParams.szUserName, userName);
     PutField(DialParams.szPassword, password);
     PutField(DialParams.szDomain, domain);
+    bool keep = KeepPasswordForDial(savePassword);
+    ForgetLoad();
     // The service is handed a copy: whatever it does to the record it gets (it may blank the
     // password it is told to forget), the dial that follows uses what was typed.
     RASDIALPARAMSA forService = DialParams;
-    Ras().RasSetEntryDialParamsA(nullptr, &forService, savePassword == 0 ? 1 : 0);
+    Ras().RasSetEntryDialParamsA(nullptr, &forService, savePassword == 0 && !keep ? 1 : 0);
+    SecureZero(&forService, sizeof forService);
+    if (keep) {
+        // One kept for another entry is not lost: that dial is over by now.
+        if (deferred.pending &&
+            std::strncmp(deferred.params.szEntryName, DialParams.szEntryName, sizeof DialParams.szEntryName) != 0)
+            RemoveDeferredPassword();
+        deferred.pending = true;
+        deferred.params = DialParams;
+        SecureWipe(deferred.params.szPassword);
+    }
     return true;
 }

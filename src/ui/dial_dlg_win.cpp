@@ -4,11 +4,12 @@
 
 #include <windows.h>
 
+#include "base/secure_zero.h"
 #include "framework/data_exchange.h"
 #include "monitor/connection_table.h"
 #include "ras/dialing.h"
-#include "ras/ras_api.h"
 #include "res/resource.h"
+#include "ui/dialog_gate.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ const char kConnected[] = "接続完了";
 
 CDialDlg::CDialDlg(CDialog* parent) : CDialog(IDD_DIAL, parent) {}
 
+CDialDlg::~CDialDlg() { SecureWipe(m_strPassword); }
+
 void CDialDlg::DoDataExchange(CDataExchange& dx) {
     ExchangeText(dx, IDC_DIAL_PASSWORD, m_strPassword);
     ExchangeText(dx, IDC_DIAL_USER, m_strUserName);
@@ -35,6 +38,7 @@ void CDialDlg::DoDataExchange(CDataExchange& dx) {
 
 bool CDialDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    Dialogs().Shown(DialogKind::kDial, hwnd);
     // Nothing to dial: the dialog ends unshown, but the steps below still run, so the service
     // is asked about position 0 and its refusal is shown.
     if (EntryList.entryCount == 0) EndDialog(0);
@@ -67,9 +71,14 @@ void CDialDlg::OnOK() {
     // A refused store has been shown; the dial goes ahead all the same.
     ExchangeEntry(true);
 
-    CDialProgressDlg progress;
-    progress.m_strDialing = DialingText(m_strEntryName, m_strPhoneNumber);
-    progress.DoModal();
+    {
+        DialogScope over(Dialogs(), DialogKind::kDialProgress, DialogScope::kOver);
+        CDialProgressDlg progress;
+        progress.m_strDialing = DialingText(m_strEntryName, m_strPhoneNumber);
+        progress.DoModal();
+    }
+    // The dial is over: a saved password it needed, which the user asked to forget, goes now.
+    RemoveDeferredPassword();
 
     CDialog::OnOK();
 }
@@ -100,15 +109,14 @@ void CDialProgressDlg::DoDataExchange(CDataExchange& dx) { ExchangeText(dx, IDC_
 bool CDialProgressDlg::OnInitDialog() {
     // The empty status replaces the template's text until the first event.
     CDialog::OnInitDialog();
-    DialingHandle = nullptr;
-    DialingHandle = Dial(hwnd);
-    if (!DialingHandle) EndDialog(0);  // the service's message has been shown
+    Dialogs().Shown(DialogKind::kDialProgress, hwnd);
+    if (!StartDialing(hwnd)) EndDialog(0);  // the service's message has been shown
     return true;
 }
 
 void CDialProgressDlg::OnCancel() {
     progress.Cancel();
-    if (DialingHandle) Ras().RasHangUpA(DialingHandle);
+    CancelDialing();
     EndDialog(IDCANCEL);
 }
 
@@ -121,6 +129,8 @@ const MessageMapEntry* CDialProgressDlg::GetMessageMap() const {
 }
 
 LRESULT CDialProgressDlg::OnRasDialEvent(WPARAM state, LPARAM error) {
+    // A dial abandoned on the way out of the program says nothing more.
+    if (!DialingUnderWay()) progress.Cancel();
     switch (progress.OnEvent(static_cast<RASCONNSTATE>(state), static_cast<uint32_t>(error))) {
     case DialEventAction::kIgnore:
         break;
@@ -134,6 +144,7 @@ LRESULT CDialProgressDlg::OnRasDialEvent(WPARAM state, LPARAM error) {
         PostCancel();
         break;
     case DialEventAction::kConnected:
+        DialingConnected();
         m_strStatus = kConnected;
         UpdateData(false);
         EndDialog(1);

@@ -11,6 +11,8 @@
 class CDialDlg : public CDialog {
 public:
     explicit CDialDlg(CDialog* parent = nullptr);
+    // The password members are wiped.
+    ~CDialDlg() override;
 
     std::string m_strPassword;
     std::string m_strUserName;
@@ -24,7 +26,8 @@ protected:
     void DoDataExchange(CDataExchange& dx) override;
     // Ends with 0 when there is no entry or the first load fails; the dialog is then never shown.
     bool OnInitDialog() override;
-    // Stores what was typed, dials in the progress dialog, and ends with IDOK whatever came of it.
+    // Stores what was typed, dials in the progress dialog, removes a saved password kept for
+    // the dial, and ends with IDOK whatever came of it.
     void OnOK() override;
     const MessageMapEntry* GetMessageMap() const override;
 

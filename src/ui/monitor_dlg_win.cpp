@@ -12,9 +12,11 @@
 #include "framework/data_exchange.h"
 #include "monitor/connection_table.h"
 #include "monitor/tick_time.h"
+#include "ras/dialing.h"
 #include "res/resource.h"
 #include "ui/about_dlg_win.h"
 #include "ui/dial_dlg_win.h"
+#include "ui/dialog_gate.h"
 #include "ui/display_model.h"
 #include "ui/menu_model.h"
 #include "ui/settings_dlg_win.h"
@@ -39,6 +41,15 @@ static_assert(kHideQuietly == 0x97, "hide without activating, moving, sizing or 
 // The shell announces a new taskbar (after it restarted) with this message; the icons it
 // showed are gone then and must be added again.
 const UINT kTaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
+// A command that would open a dialog while one is open brings the open one up instead, or
+// the message box it shows.
+void BringToFront(WindowRef window) {
+    HWND front = static_cast<HWND>(window);
+    if (!front || !IsWindow(front)) return;
+    HWND popup = GetLastActivePopup(front);
+    SetForegroundWindow(popup && IsWindowVisible(popup) ? popup : front);
+}
 
 std::string LoadResourceString(UINT id) {
     char text[256] = "";
@@ -137,6 +148,7 @@ void CMonitorDlg::DoDataExchange(CDataExchange& dx) {
     ExchangeText(dx, IDC_COUNTDOWN, texts.countdown);
     ExchangeText(dx, IDC_SESSION_CAPTION, sessionCaption);
     ExchangeText(dx, IDC_MONTH_CAPTION, monthCaption);
+    if (!dx.toMembers) RecordTexts(shownTexts, texts);
 }
 
 // --- What the tick asks of the window.
@@ -169,8 +181,11 @@ void CMonitorDlg::ApplyDisplayMode(int32_t mode) {
 
 void CMonitorDlg::EnableDisconnect(bool enable) { EnableWindow(GetDlgItem(IDC_DISCONNECT), enable); }
 
-// The texts live in the tick's state, which the data exchange moves to the controls.
-void CMonitorDlg::PushTexts(const MonitorTexts&) { UpdateData(false); }
+// Only the texts that changed: setting a control's text redraws it, twice a second.
+void CMonitorDlg::PushTexts(const MonitorTexts& texts) {
+    PushChangedTexts(shownTexts, texts,
+                     [this](int id, const std::string& text) { SetDlgItemTextA(hwnd, id, text.c_str()); });
+}
 
 void CMonitorDlg::SetCaption(const std::string& title) { SetWindowTextA(hwnd, title.c_str()); }
 
@@ -188,6 +203,8 @@ void CMonitorDlg::OnExtend() { tick.OnExtend(); }
 
 // The new values count from the next use on; the tray icon follows RunHide at once.
 void CMonitorDlg::OnSettings() {
+    DialogScope dialog(Dialogs(), DialogKind::kSettings);
+    if (!dialog.Opened()) return BringToFront(Dialogs().Front());
     if (!EditSettings()) return;
     StampTickTime();
     UpdateData(false);
@@ -199,11 +216,15 @@ void CMonitorDlg::OnSettings() {
 }
 
 void CMonitorDlg::OnAbout() {
+    DialogScope dialog(Dialogs(), DialogKind::kAbout);
+    if (!dialog.Opened()) return BringToFront(Dialogs().Front());
     CAboutDlg about;
     about.DoModal();
 }
 
+// A dial under way is hung up first: the progress dialog's Cancel will never run.
 void CMonitorDlg::OnExit() {
+    AbandonDial();
     SaveStateAndRelease(false);
     PostQuitMessage(0);
 }
@@ -214,7 +235,12 @@ void CMonitorDlg::OnMonitorHelp() {
     WinHelpA(hwnd, helpFile.c_str(), HELP_CONTEXT, HID_BASE_RESOURCE + IDD_MONITOR);
 }
 
-void CMonitorDlg::OnConnect() { RunDialDialog(); }
+// One dial at a time: a second one would take the first one's events.
+void CMonitorDlg::OnConnect() {
+    DialogScope dialog(Dialogs(), DialogKind::kDial);
+    if (!dialog.Opened()) return BringToFront(Dialogs().Front());
+    RunDialDialog();
+}
 
 void CMonitorDlg::OnDisconnectActive(UINT id) { DisconnectActive(id - ID_DISCONNECT_FIRST, menuEntries); }
 
@@ -260,7 +286,10 @@ LRESULT CMonitorDlg::OnClose(WPARAM, LPARAM) {
 }
 
 LRESULT CMonitorDlg::OnEndSession(WPARAM ending, LPARAM) {
-    if (ending && theApp.mainWindow == this) SaveStateAndRelease(true);
+    if (ending && theApp.mainWindow == this) {
+        AbandonDial();
+        SaveStateAndRelease(true);
+    }
     return Default();
 }
 
@@ -341,11 +370,14 @@ void CMonitorDlg::ShowContextMenu(int x, int y, bool tray) {
 }
 
 void CMonitorDlg::SaveStateAndRelease(bool silent) {
-    ::SaveStateAndRelease(silent, tick, [this](WindowPosition* position) {
+    ::SaveStateAndRelease(silent, tick, [this](RestoredPlacement* restored) {
         WINDOWPLACEMENT placement;
         placement.length = sizeof placement;
         if (!hwnd || !GetWindowPlacement(hwnd, &placement)) return false;
-        *position = {placement.rcNormalPosition.left, placement.rcNormalPosition.top};
+        // The system gives a window without the tool-window style its place in workspace
+        // coordinates; the core turns them into the screen coordinates start-up uses.
+        bool toolWindow = (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+        *restored = {{placement.rcNormalPosition.left, placement.rcNormalPosition.top}, !toolWindow};
         return true;
     });
 }

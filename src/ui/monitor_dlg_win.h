@@ -7,6 +7,7 @@
 #include "framework/bitmap_button.h"
 #include "framework/dialog.h"
 #include "monitor/monitor_tick.h"
+#include "ui/control_texts.h"
 #include "ui/menu_model.h"
 
 class CMonitorDlg : public CDialog, private MonitorView {
@@ -71,4 +72,6 @@ private:
     CBitmapButton disconnectButton;
     MonitorTick tick;
     MenuEntries menuEntries;  // the connections the last context menu showed
+    // What the three changing texts' controls were last given.
+    ControlTextCache shownTexts;
 };

@@ -12,6 +12,7 @@
 #include "base/settings.h"
 #include "framework/data_exchange.h"
 #include "res/resource.h"
+#include "ui/dialog_gate.h"
 
 namespace {
 
@@ -66,6 +67,21 @@ void CopyEditedSettings(const From& from, To& to) {
     to.TBarDisp = from.TBarDisp;
 }
 
+// The shell's folder picker needs COM on the calling thread, initialised apartment-threaded.
+// Left as it is when the thread already has another kind.
+class ComApartment {
+public:
+    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT result_;
+};
+
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(CDialog* parent) : CDialog(IDD_SETTINGS, parent) {}
@@ -97,6 +113,7 @@ bool CSettingsDlg::OnInitDialog() {
     // List items, members to controls, the Help button; a dialog whose lists could not be
     // filled has already ended.
     if (!CDialog::OnInitDialog()) return false;
+    Dialogs().Shown(DialogKind::kSettings, hwnd);
     for (const SpinRange& r : kSpinRanges) SendDlgItemMessageA(hwnd, r.spin, UDM_SETRANGE, 0, SpinRangeArgument(r));
     return true;
 }
@@ -111,6 +128,7 @@ const MessageMapEntry* CSettingsDlg::GetMessageMap() const {
 }
 
 void CSettingsDlg::OnBrowseLogFolder() {
+    ComApartment com;
     IMalloc* allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)) || !allocator) return;
     char* buffer = static_cast<char*>(allocator->Alloc(MAX_PATH));

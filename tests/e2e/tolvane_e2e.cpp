@@ -1,6 +1,7 @@
 // Tolvane.exe under Wine against the simulated service: start at the stored place, a session
 // counted, warned, counted down and hung up, its line in the monthly log, the settings in the
-// registry; the close, exit, Esc and end-of-session paths; the tray icon and both menus.
+// registry; the close, exit, Esc and end-of-session paths; the tray icon and both menus; one
+// dialog at a time; dialling with a saved password where the service loads a stand-in.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -514,6 +515,31 @@ TEST_F(TolvaneTest, SettingsRefuseBadNumbersAndCancelChangesNothing) {
     EXPECT_EQ(RegValue(RegQuery(kSettingsKey), "DateOffset"), "");
 }
 
+// The tray menu keeps working while a dialog is open: its commands bring the open dialog up
+// instead of opening a second one, and OK in the one dialog still stores what it shows.
+TEST_F(TolvaneTest, WithTheSettingsDialogOpenTheMenuCommandsOpenNoSecondDialog) {
+    ASSERT_NE(Start(), nullptr);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(monitor_) != FALSE; }));
+    e2e::PostCommand(monitor_, IDC_SETTINGS_BUTTON);
+    HWND dialog = WaitForDialog(kSettingsTitle);
+    ASSERT_NE(dialog, nullptr);
+    for (int command : {ID_SETTINGS, ID_CONNECT, ID_ABOUT}) ASSERT_TRUE(e2e::PostCommand(monitor_, command));
+    ASSERT_TRUE(sim_.Sync("commands taken"));
+    Sleep(500);
+    int dialogs = 0;
+    for (HWND w : e2e::TopWindows(program_.pid()))
+        dialogs += w != monitor_ && IsWindowVisible(w) && e2e::ClassName(w) == "#32770";
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+
+    ASSERT_TRUE(e2e::SetControlText(dialog, IDC_WARNING_TIME, "7"));
+    ASSERT_TRUE(e2e::PostCommand(dialog, IDOK));
+    ASSERT_TRUE(e2e::WaitForWindowGone(dialog));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return Get("WarningTime") == 7u; }));
+    Sleep(600);
+    EXPECT_EQ(Get("WarningTime"), 7u);  // no second dialog's OK wrote stale values over it
+}
+
 class DialTest : public TolvaneTest {
 protected:
     void SetUp() override {
@@ -581,6 +607,100 @@ TEST_F(DialTest, CancelDuringTheDialHangsUp) {
     EXPECT_TRUE(e2e::WaitForWindowGone(dial));
     Sleep(2000);
     EXPECT_FALSE(e2e::ControlEnabled(monitor_, IDC_DISCONNECT));  // no connection came up
+}
+
+// During a dial the connect command opens no second dial dialog and starts no second dial;
+// the first one still follows its own events and is cancelled as before.
+TEST_F(DialTest, DuringADialTheConnectCommandOpensNoSecondDial) {
+    sim_.AppendScript("dial-interval 1500\n");
+    HWND dial = OpenDial();
+    ASSERT_NE(dial, nullptr);
+    ASSERT_TRUE(e2e::PostCommand(dial, IDOK));
+    HWND progress = WaitForDialog(kProgressTitle);
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(e2e::WaitForControlText(progress, IDC_DIAL_STATUS, "MyISP - 0312345678"));
+    ASSERT_TRUE(e2e::PostCommand(monitor_, ID_CONNECT));
+    ASSERT_TRUE(sim_.Sync("connect taken"));
+    Sleep(500);
+    int dialDialogs = 0;
+    for (HWND w : e2e::TopWindows(program_.pid())) dialDialogs += IsWindowVisible(w) && e2e::WindowText(w) == kDialTitle;
+    EXPECT_EQ(dialDialogs, 1);
+    int dials = 0;
+    for (const std::string& line : sim_.JournalLines()) dials += line.find(" RasDialA ") != std::string::npos;
+    EXPECT_EQ(dials, 1);
+
+    ASSERT_TRUE(e2e::PostCommand(progress, IDCANCEL));
+    EXPECT_GE(sim_.WaitForJournal("RasHangUpA handle=0x1001 entry=MyISP -> 0"), 0);
+    EXPECT_TRUE(e2e::WaitForWindowGone(progress));
+    EXPECT_TRUE(e2e::WaitForWindowGone(dial));
+}
+
+// "終了" during a dial hangs the dial's handle up before the program ends.
+TEST_F(DialTest, ExitDuringADialHangsTheDialUpAndEnds) {
+    sim_.AppendScript("dial-interval 1500\n");
+    HWND dial = OpenDial();
+    ASSERT_NE(dial, nullptr);
+    ASSERT_TRUE(e2e::PostCommand(dial, IDOK));
+    HWND progress = WaitForDialog(kProgressTitle);
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(e2e::WaitForControlText(progress, IDC_DIAL_STATUS, "MyISP - 0312345678"));
+    ASSERT_TRUE(e2e::PostCommand(monitor_, ID_EXIT));
+    int hangUp = sim_.WaitForJournal("RasHangUpA handle=0x1001 entry=MyISP -> 0");
+    EXPECT_GE(hangUp, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(program_.WaitForExit(e2e::kDefaultTimeoutMs, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_LT(sim_.WaitForJournal("event handle=0x1001", 2000, static_cast<size_t>(hangUp + 1)), 0);
+}
+
+// Windows 2000 and later load a stand-in for a saved password. Cleared box, password left as
+// loaded: the dial succeeds with the saved password, which is removed afterwards.
+TEST_F(DialTest, StandInWithTheBoxClearedDialsWithTheSavedPasswordThenForgetsIt) {
+    sim_.AppendScript("saved-password-stand-in on\ndial-interval 100\n");
+    HWND dial = OpenDial();
+    ASSERT_NE(dial, nullptr);
+    EXPECT_GE(sim_.WaitForJournal("RasGetEntryDialParamsA entry=MyISP -> 0 user=taro domain=\"\" saved-password=1"), 0);
+    SendMessageA(GetDlgItem(dial, IDC_DIAL_SAVE_PASSWORD), BM_SETCHECK, BST_UNCHECKED, 0);
+    ASSERT_TRUE(e2e::PostCommand(dial, IDOK));
+    EXPECT_GE(sim_.WaitForJournal("RasSetEntryDialParamsA entry=MyISP user=taro password=**************** domain=\"\" "
+                                  "remove-password=0 -> 0"),
+              0);
+    EXPECT_GE(sim_.WaitForJournal("RasDialA entry=MyISP user=taro password=secret domain=\"\" stand-in=resolved -> 0"), 0);
+    EXPECT_TRUE(e2e::WaitForWindowGone(dial));
+    EXPECT_GE(sim_.WaitForJournal("RasSetEntryDialParamsA entry=MyISP user=taro password=\"\" domain=\"\" "
+                                  "remove-password=1 -> 0"),
+              0);
+    EXPECT_LT(sim_.WaitForJournal("error=691", 200), 0);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::WindowText(monitor_) == "MyISP"; }));  // connected and counted
+
+    // The password is no longer saved: the next dial dialog loads none. (Window menu with one
+    // connection: version, help, settings, connect, 切断-MyISP, exit.)
+    size_t from = sim_.JournalLines().size();
+    ASSERT_TRUE(ChooseFromMenu([&] { RightClick(); }, 4));
+    HWND again = WaitForDialog(kDialTitle);
+    ASSERT_NE(again, nullptr);
+    EXPECT_GE(sim_.WaitForJournal("RasGetEntryDialParamsA entry=MyISP -> 0 user=taro domain=\"\" saved-password=0",
+                                  e2e::kDefaultTimeoutMs, from),
+              0);
+    EXPECT_EQ(SendMessageA(GetDlgItem(again, IDC_DIAL_SAVE_PASSWORD), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    ASSERT_TRUE(e2e::PostCommand(again, IDCANCEL));
+    EXPECT_TRUE(e2e::WaitForWindowGone(again));
+}
+
+// A password the user typed is dialled as typed, and the saved one goes at once.
+TEST_F(DialTest, StandInModeATypedPasswordIsUsedAsTyped) {
+    sim_.AppendScript("saved-password-stand-in on\ndial-interval 100\n");
+    HWND dial = OpenDial();
+    ASSERT_NE(dial, nullptr);
+    ASSERT_TRUE(e2e::SetControlText(dial, IDC_DIAL_PASSWORD, "typed"));
+    SendMessageA(GetDlgItem(dial, IDC_DIAL_SAVE_PASSWORD), BM_SETCHECK, BST_UNCHECKED, 0);
+    ASSERT_TRUE(e2e::PostCommand(dial, IDOK));
+    int store = sim_.WaitForJournal("RasSetEntryDialParamsA entry=MyISP user=taro password=typed domain=\"\" remove-password=1 -> 0");
+    EXPECT_GE(store, 0);
+    int dialed = sim_.WaitForJournal("RasDialA entry=MyISP user=taro password=typed domain=\"\" -> 0");
+    EXPECT_GT(dialed, store);
+    EXPECT_TRUE(e2e::WaitForWindowGone(dial));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::WindowText(monitor_) == "MyISP"; }));
 }
 
 }  // namespace

@@ -227,6 +227,165 @@ TEST_F(DialTest, OverLongValuesAreCutAtACharacterBoundary) {
     EXPECT_EQ(DialParams.szDomain[kRasDomainLen - 1], '\0');
 }
 
+// --- Clearing the save box on a service that loads a stand-in for the saved password.
+
+class SavedPasswordTest : public DialTest {
+protected:
+    // Lines of the journal that contain `part`.
+    int Count(const std::string& part) const {
+        int n = 0;
+        for (const std::string& line : ras_.Journal()) n += line.find(part) != std::string::npos;
+        return n;
+    }
+    bool Saved(const char* entry) {
+        sim::Entry e;
+        return ras_.FindEntry(entry, &e) && e.hasPassword;
+    }
+};
+
+TEST_F(SavedPasswordTest, UntouchedPasswordWithTheBoxClearedDialsWithTheSavedOneThenGoes) {
+    for (bool standIn : {true, false}) {  // Windows 2000 and later, and the systems before
+        SCOPED_TRACE(standIn ? "stand-in" : "saved password itself");
+        ras_.Reset();
+        ras_.AddEntry({"MyISP", "03", "12345678", "taro", "DOM", true, "secret"});
+        ras_.SetDialInterval(0);
+        ras_.SetSavedPasswordStandIn(standIn);
+        ResetSlot(kSlotCount);
+        ras_.ClearJournal();
+
+        ASSERT_TRUE(Load(0));
+        EXPECT_EQ(save_, 1);
+        EXPECT_EQ(password_, standIn ? sim::kSavedPasswordStandIn : "secret");
+        save_ = 0;  // the box cleared, the password left as it came
+        ASSERT_TRUE(Store(0));
+        // Still saved for the dial, with the typed user name and domain.
+        EXPECT_EQ(Count("remove-password=0 -> 0"), 1);
+        EXPECT_EQ(Count("remove-password=1"), 0);
+        EXPECT_TRUE(Saved("MyISP"));
+        EXPECT_TRUE(PasswordRemovalDeferred());
+
+        ASSERT_NE(Dial(kTarget), nullptr);
+        ras_.WaitForDials();
+        EXPECT_EQ(Count("RasDialA entry=MyISP user=taro password=secret domain=DOM"), 1);
+        EXPECT_EQ(ras_.ConnectionCount(), 1);
+        EXPECT_EQ(poster_.Posts().back().lParam, 0);  // no authentication error
+
+        // Over: the password the user asked to forget goes, and only once.
+        RemoveDeferredPassword();
+        RemoveDeferredPassword();
+        EXPECT_EQ(Count("RasSetEntryDialParamsA entry=MyISP user=taro password=\"\" domain=DOM remove-password=1 -> 0"), 1);
+        EXPECT_FALSE(Saved("MyISP"));
+        EXPECT_FALSE(PasswordRemovalDeferred());
+        ASSERT_TRUE(Load(0));
+        EXPECT_EQ(save_, 0);
+        EXPECT_EQ(password_, "");
+    }
+}
+
+TEST_F(SavedPasswordTest, ATypedPasswordIsUsedAsTypedAndForgottenAtOnce) {
+    ras_.SetSavedPasswordStandIn(true);
+    ASSERT_TRUE(Load(0));
+    password_ = "typed";
+    save_ = 0;
+    ASSERT_TRUE(Store(0));
+    EXPECT_FALSE(PasswordRemovalDeferred());
+    EXPECT_FALSE(Saved("MyISP"));
+    EXPECT_EQ(Count("RasSetEntryDialParamsA entry=MyISP user=taro password=typed domain=DOM remove-password=1"), 1);
+    ASSERT_NE(Dial(kTarget), nullptr);
+    ras_.WaitForDials();
+    EXPECT_EQ(Count("RasDialA entry=MyISP user=taro password=typed domain=DOM -> 0"), 1);
+    RemoveDeferredPassword();
+    EXPECT_EQ(Count("RasSetEntryDialParamsA"), 1);  // nothing left to remove afterwards
+}
+
+TEST_F(SavedPasswordTest, NothingIsDeferredUnlessASavedPasswordIsToBeForgotten) {
+    ras_.SetSavedPasswordStandIn(true);
+    struct Case {
+        const char* what;
+        int load;   // the entry loaded
+        int store;  // the entry stored
+        int save;
+        bool savedAfter;
+    } cases[] = {
+        {"box left checked", 0, 0, 1, true},
+        {"no saved password to begin with", 1, 1, 0, false},
+        {"another entry than the one loaded", 1, 0, 0, false},
+    };
+    for (const Case& c : cases) {
+        ras_.Reset();
+        ras_.SetSavedPasswordStandIn(true);
+        ras_.SetDialInterval(0);
+        ras_.AddEntry({"MyISP", "03", "12345678", "taro", "DOM", true, "secret"});
+        ras_.AddEntry({"Other", "06", "1111", "hanako", "", false, ""});
+        ResetSlot(kSlotCount);
+        ASSERT_TRUE(Load(c.load)) << c.what;
+        save_ = c.save;
+        ASSERT_TRUE(Store(c.store)) << c.what;
+        EXPECT_FALSE(PasswordRemovalDeferred()) << c.what;
+        EXPECT_EQ(Saved(c.store == 0 ? "MyISP" : "Other"), c.savedAfter) << c.what;
+        ras_.WaitForDials();
+    }
+    // A load that fails leaves nothing for the store to compare with.
+    ras_.Reset();
+    ras_.SetSavedPasswordStandIn(true);
+    ras_.AddEntry({"MyISP", "03", "12345678", "taro", "DOM", true, "secret"});
+    ResetSlot(kSlotCount);
+    ASSERT_TRUE(Load(0));
+    ras_.Fail(sim::Op::kGetDialParams, 623, 1);
+    EXPECT_FALSE(Load(0));
+    save_ = 0;
+    ASSERT_TRUE(Store(0));  // the stand-in still on screen is dialled as typed
+    EXPECT_FALSE(PasswordRemovalDeferred());
+}
+
+TEST_F(SavedPasswordTest, AbandonedDialIsHungUpAndThePasswordStillGoes) {
+    ras_.SetSavedPasswordStandIn(true);
+    ras_.SetDialInterval(60000);
+    ASSERT_TRUE(Load(0));
+    save_ = 0;
+    ASSERT_TRUE(Store(0));
+    HRASCONN h = StartDialing(kTarget);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(DialingHandle, h);
+    EXPECT_TRUE(DialingUnderWay());
+
+    EXPECT_TRUE(AbandonDial());
+    EXPECT_FALSE(DialingUnderWay());
+    EXPECT_EQ(DialingHandle, h);  // kept, as after a Cancel
+    EXPECT_EQ(Count("RasHangUpA handle=0x1001 entry=MyISP -> 0"), 1);
+    EXPECT_FALSE(Saved("MyISP"));
+    ras_.WaitForDials();
+    EXPECT_TRUE(poster_.Posts().empty());  // the dial said nothing more
+    EXPECT_FALSE(AbandonDial());           // nothing left to do
+    EXPECT_EQ(Count("RasHangUpA"), 1);
+}
+
+TEST_F(SavedPasswordTest, AConnectedDialIsALineThatOnlyHangUpEnds) {
+    ras_.SetDialSteps({0, RASCS_Connected});
+    ASSERT_TRUE(Store(0));
+    ASSERT_NE(StartDialing(kTarget), nullptr);
+    ras_.WaitForDials();
+    DialingConnected();
+    EXPECT_FALSE(AbandonDial());
+    EXPECT_EQ(Count("RasHangUpA"), 0);
+    EXPECT_EQ(ras_.ConnectionCount(), 1);
+
+    // A failed start leaves nothing under way; a cancel after an error hangs the handle up.
+    ras_.SetDialFail(633);
+    EXPECT_EQ(StartDialing(kTarget), nullptr);
+    EXPECT_EQ(DialingHandle, nullptr);
+    EXPECT_FALSE(DialingUnderWay());
+    ras_.SetDialError(691, 1);
+    HRASCONN h = StartDialing(kTarget);
+    ASSERT_NE(h, nullptr);
+    ras_.WaitForDials();
+    EXPECT_TRUE(DialingUnderWay());  // until its Cancel has hung it up
+    CancelDialing();
+    EXPECT_FALSE(DialingUnderWay());
+    EXPECT_EQ(DialingHandle, h);
+    EXPECT_EQ(Count("RasHangUpA"), 1);
+}
+
 TEST_F(DialTest, DialThatConnectsPostsEveryStepToTheTarget) {
     ras_.SetDialSteps({0, 3, RASCS_Connected});
     ASSERT_TRUE(Load(0));

@@ -2,9 +2,13 @@
 // position and the settings are saved whatever the answer.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
+#include "app/settings_store.h"
 #include "app/shutdown.h"
 #include "base/app_names.h"
 #include "base/registry.h"
+#include "base/screen.h"
 #include "base/settings.h"
 #include "doubles.h"
 #include "memory_registry.h"
@@ -40,8 +44,8 @@ protected:
         tick_.OnTimer(12);
     }
     void Leave(bool silent, bool positionKnown = true) {
-        SaveStateAndRelease(silent, tick_, [&](WindowPosition* p) {
-            *p = {120, 80};
+        SaveStateAndRelease(silent, tick_, [&](RestoredPlacement* p) {
+            *p = {{120, 80}, false};
             return positionKnown;
         });
     }
@@ -101,6 +105,111 @@ TEST_F(ShutdownTest, UnreadablePositionKeepsTheLastOne) {
     EXPECT_EQ(Settings.WinPosX, 7);
     ASSERT_NE(Saved("WinPosX"), nullptr);
     EXPECT_EQ(Saved("WinPosX")->data, std::string("\x07\0\0\0", 4));
+}
+
+// --- The window's position across a restart, with the taskbar where the user put it.
+
+// A 1024 x 768 primary screen whose work area the test chooses.
+class WorkAreaScreen final : public ScreenApi {
+public:
+    int GetSystemMetrics(int index) override { return index == kSmCxScreen ? 1024 : index == kSmCyScreen ? 768 : 0; }
+    bool GetWorkArea(ScreenRect* area) override {
+        if (!known) return false;
+        *area = work;
+        return true;
+    }
+    ScreenRect work{0, 0, 1024, 768};
+    bool known = true;
+};
+
+// The window as the system keeps it: placed by start-up in screen coordinates, reported by
+// GetWindowPlacement in workspace coordinates unless it is a tool window.
+struct PlacedWindow {
+    ScreenPoint at;
+    bool toolWindow = false;
+    RestoredPlacement Placement(const ScreenRect& work) const {
+        if (toolWindow) return {{at.x, at.y}, false};
+        return {{at.x - work.left, at.y - work.top}, true};
+    }
+};
+
+class PositionTest : public ShutdownTest {
+protected:
+    void SetUp() override {
+        ShutdownTest::SetUp();
+        SetScreen(&screen_);
+    }
+    void TearDown() override {
+        SetScreen(nullptr);
+        ShutdownTest::TearDown();
+    }
+    // Closed where it stands, then started again: where start-up puts it.
+    ScreenPoint CloseAndStart(const PlacedWindow& window) {
+        SaveStateAndRelease(false, tick_, [&](RestoredPlacement* p) {
+            *p = window.Placement(screen_.work);
+            return true;
+        });
+        Settings = SettingsRecord{};
+        LoadSettings();
+        return {Settings.WinPosX, Settings.WinPosY};
+    }
+
+    WorkAreaScreen screen_;
+};
+
+TEST_F(PositionTest, ClosedAndStartedAgainTheWindowIsWhereItWas) {
+    const ScreenRect areas[] = {
+        {0, 40, 1024, 768},  // taskbar at the top
+        {60, 0, 1024, 768},  // taskbar on the left
+        {0, 0, 1024, 728},   // taskbar at the bottom: both coordinate systems agree
+    };
+    for (const ScreenRect& area : areas) {
+        screen_.work = area;
+        const ScreenPoint places[] = {{100, 200}, {area.left, area.top}, {area.left + 1, area.top + 1}, {900, 700}};
+        for (ScreenPoint place : places) {
+            PlacedWindow window{place};
+            // Three restarts: a window that creeps moves by the offset each time.
+            for (int start = 0; start < 3; ++start) {
+                ScreenPoint after = CloseAndStart(window);
+                EXPECT_EQ(after.x, place.x) << area.left << "," << area.top << " start " << start;
+                EXPECT_EQ(after.y, place.y) << area.left << "," << area.top << " start " << start;
+                window.at = after;
+            }
+            ASSERT_NE(Saved("WinPosX"), nullptr);
+            EXPECT_EQ(Saved("WinPosX")->data[0], static_cast<char>(place.x & 0xFF));
+        }
+    }
+}
+
+TEST_F(PositionTest, ToolWindowsAndUnknownWorkAreasKeepTheReportedPosition) {
+    screen_.work = {0, 40, 1024, 768};
+    PlacedWindow tool{{100, 200}, true};  // reported in screen coordinates already
+    ScreenPoint after = CloseAndStart(tool);
+    EXPECT_EQ(after.x, 100);
+    EXPECT_EQ(after.y, 200);
+
+    // Nothing to convert with: the report is taken as it is.
+    screen_.known = false;
+    SaveStateAndRelease(false, tick_, [](RestoredPlacement* p) {
+        *p = {{100, 160}, true};
+        return true;
+    });
+    EXPECT_EQ(Settings.WinPosX, 100);
+    EXPECT_EQ(Settings.WinPosY, 160);
+}
+
+TEST_F(PositionTest, ConversionWrapsInsteadOfOverflowing) {
+    screen_.work = {60, 40, 1024, 768};
+    EXPECT_EQ(StoredPosition({{INT32_MAX, INT32_MAX}, true}).left, INT32_MIN + 59);
+    EXPECT_EQ(StoredPosition({{-32000, -32000}, true}).top, -31960);
+    // Such a position is not trusted at the next start.
+    SaveStateAndRelease(false, tick_, [](RestoredPlacement* p) {
+        *p = {{INT32_MAX, -32000}, true};
+        return true;
+    });
+    LoadSettings();
+    EXPECT_EQ(Settings.WinPosX, 0);
+    EXPECT_EQ(Settings.WinPosY, 0);
 }
 
 }  // namespace

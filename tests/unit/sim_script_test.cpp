@@ -136,6 +136,10 @@ TEST_F(ScriptTest, EveryCommand) {
         {"dial-listed on", true},
         {"dial-listed off", true},
         {"dial-listed yes", false},
+        {"saved-password-stand-in on", true},
+        {"saved-password-stand-in off", true},
+        {"saved-password-stand-in", false},
+        {"saved-password-stand-in 1", false},
         {"mark", false},
         {"reset", true},
         {"frobnicate", false},
@@ -192,7 +196,7 @@ TEST_F(ScriptTest, ErrorsAndMarksReachTheJournalInUtf8) {
 TEST_F(ScriptTest, ResetReturnsToAnEmptyService) {
     Run(path_);
     Append("version 1\nentry A\nconnect A\nconnect B\nfail get-status 5\nhangup-polls never\n"
-           "error-text 691 x\n");
+           "error-text 691 x\nsaved-password-stand-in on\n");
     EXPECT_EQ(Count(), 2u);
     Append("reset\nconnect C\n");
     EXPECT_EQ(Count(), 1u);
@@ -207,6 +211,14 @@ TEST_F(ScriptTest, ResetReturnsToAnEmptyService) {
     EXPECT_EQ(Count(), 0u);
     char text[16];
     EXPECT_NE(ras_.RasGetErrorStringA(691, text, sizeof text), 0u);
+    // Saved passwords come back as they are again.
+    Append("entry D password=pw\n");
+    RASDIALPARAMSA p{};
+    p.dwSize = kRasDialParamsSize;
+    std::strcpy(p.szEntryName, "D");
+    int saved = 0;
+    ASSERT_EQ(ras_.RasGetEntryDialParamsA(nullptr, &p, &saved), 0u);
+    EXPECT_STREQ(p.szPassword, "pw");
     EXPECT_TRUE(Notes().empty());
 }
 

@@ -319,6 +319,77 @@ TEST_F(SimTest, SavedDialParameters) {
     EXPECT_EQ(ras_.RasGetEntryDialParamsA(nullptr, &missing, &saved), 623u);
 }
 
+// The service of Windows 2000 and later: loads hand out a stand-in, and a dial swaps it for
+// the saved password only while the entry still has one.
+TEST_F(SimTest, SavedPasswordStandIn) {
+    const std::string standIn = sim::kSavedPasswordStandIn;
+    ras_.SetSavedPasswordStandIn(true);
+    ras_.SetHangupPolls(0);
+    RASDIALPARAMSA p = Params("MyISP");
+    int saved = -1;
+    ASSERT_EQ(ras_.RasGetEntryDialParamsA(nullptr, &p, &saved), 0u);
+    EXPECT_EQ(p.szPassword, standIn);
+    EXPECT_EQ(saved, 1);
+    RASDIALPARAMSA o = Params("Other");  // nothing saved: nothing to stand in for
+    ASSERT_EQ(ras_.RasGetEntryDialParamsA(nullptr, &o, &saved), 0u);
+    EXPECT_STREQ(o.szPassword, "");
+    EXPECT_EQ(saved, 0);
+
+    // Saved back, the stand-in keeps the password it stands for.
+    ASSERT_EQ(ras_.RasSetEntryDialParamsA(nullptr, &p, 0), 0u);
+    sim::Entry e;
+    ASSERT_TRUE(ras_.FindEntry("MyISP", &e));
+    EXPECT_TRUE(e.hasPassword);
+    EXPECT_EQ(e.password, "secret");
+
+    // A dial with the stand-in uses the saved password.
+    HRASCONN h = nullptr;
+    ras_.ClearJournal();
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ras_.WaitForDials();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().error, 0u);
+    EXPECT_EQ(events.back().state, 0x2000u);
+    EXPECT_NE(ras_.Journal()[0].find("RasDialA entry=MyISP user=taro password=secret domain=\"\" stand-in=resolved -> 0 "),
+              std::string::npos)
+        << ras_.Journal()[0];
+    ras_.RasHangUpA(h);
+
+    // Removed first, the stand-in points at nothing: the provider refuses it.
+    ASSERT_EQ(ras_.RasSetEntryDialParamsA(nullptr, &p, 1), 0u);
+    ASSERT_TRUE(ras_.FindEntry("MyISP", &e));
+    EXPECT_FALSE(e.hasPassword);
+    events.clear();
+    ras_.ClearJournal();
+    ras_.SetDialSteps({0, 6, 0x2000});
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+    ras_.WaitForDials();
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[1].error, 0u);
+    EXPECT_EQ(events[2].error, sim::kErrorAuthenticationFailure);
+    EXPECT_EQ(ras_.ConnectionCount(), 0);
+    EXPECT_NE(ras_.Journal()[0].find("password=**************** domain=\"\" stand-in=unresolved -> 0 "),
+              std::string::npos)
+        << ras_.Journal()[0];
+    ras_.RasHangUpA(h);
+
+    // A typed password is used as typed, with or without the mode.
+    std::strcpy(p.szPassword, "typed");
+    for (bool on : {true, false}) {
+        ras_.SetSavedPasswordStandIn(on);
+        ras_.ClearJournal();
+        ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
+        ras_.WaitForDials();
+        EXPECT_NE(ras_.Journal()[0].find("password=typed domain=\"\" -> 0 "), std::string::npos) << ras_.Journal()[0];
+        ras_.RasHangUpA(h);
+    }
+    // Without the mode the stand-in is a password like any other, saved and dialled as it is.
+    std::strcpy(p.szPassword, standIn.c_str());
+    ASSERT_EQ(ras_.RasSetEntryDialParamsA(nullptr, &p, 0), 0u);
+    ASSERT_TRUE(ras_.FindEntry("MyISP", &e));
+    EXPECT_EQ(e.password, standIn);
+}
+
 TEST_F(SimTest, ErrorTexts) {
     ras_.SetErrorText(691, "denied");
     char text[256];

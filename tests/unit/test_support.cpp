@@ -18,6 +18,7 @@
 #include "monitor/log_files.h"
 #include "monitor/tick_time.h"
 #include "monitor/usage_log.h"
+#include "ras/dialing.h"
 #include "ras/ras_api.h"
 
 namespace test {
@@ -123,6 +124,7 @@ void CoreTest::SetUp() {
     SetFiles(nullptr);
     for (std::string ignored; TakeLogError(&ignored);) {
     }
+    ResetDialing();
 }
 
 void CoreTest::TearDown() {
