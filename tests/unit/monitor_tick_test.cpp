@@ -654,7 +654,7 @@ TEST_F(TickTest, ExitUnderALogErrorBoxLogsItsSessions) {
         }
     } oneFailure;
     SetFiles(&oneFailure);
-    prompt.underTheBox = [&] { SaveStateAndRelease(true, tick_, [](WindowPosition*) { return false; }); };
+    prompt.underTheBox = [&] { SaveStateAndRelease(true, tick_, [](RestoredPlacement*) { return false; }); };
     ras_.Drop("B");
     TickAt(Local(2001, 1, 3, 12, 0, 30));
     EXPECT_EQ(ConnectionTable.activeCount, 0u);
