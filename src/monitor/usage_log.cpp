@@ -1,7 +1,6 @@
 // Session lines, their charge-unit totals, and reading the month's total back.
 #include "monitor/usage_log.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -101,10 +100,9 @@ std::string MakeLogPath(ConnectionRecord& record) {
             ++year;
         }
     }
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "%02u%02u.csv", static_cast<unsigned>(year % 100),
-                  static_cast<unsigned>(month));
-    path += suffix;
+    AppendDecimal(path, static_cast<uint32_t>(year % 100), 2);
+    AppendDecimal(path, static_cast<uint32_t>(month), 2);
+    path += ".csv";
     record.logPath = path;
     return path;
 }
