@@ -1,7 +1,7 @@
 // Log files over the Win32 file calls, opened with no sharing.
 #include <windows.h>
 
-#include <new>
+#include <cstdlib>
 
 #include "monitor/log_files.h"
 
@@ -35,11 +35,12 @@ private:
         LARGE_INTEGER size;
         if (!GetFileSizeEx(file, &size) || size.HighPart != 0 || size.LowPart > 0x7FFFFFFF)
             return FileResult::kIoError;
-        try {
-            contents->resize(size.LowPart);
-        } catch (const std::bad_alloc&) {
-            return FileResult::kIoError;
-        }
+        // The program runs without exceptions, where a failed allocation ends it: a log too
+        // large for the memory left is a read error instead, found by asking for its room first.
+        void* room = std::malloc(size.LowPart + size_t{1});
+        if (!room) return FileResult::kIoError;
+        std::free(room);
+        contents->resize(size.LowPart);
         DWORD got = 0;
         if (size.LowPart && (!ReadFile(file, &(*contents)[0], size.LowPart, &got, nullptr) || got != size.LowPart))
             return FileResult::kIoError;
