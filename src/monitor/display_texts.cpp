@@ -1,8 +1,9 @@
 // The monitor window's changing texts.
 #include "monitor/display_texts.h"
 
-#include <cstdio>
 #include <limits>
+
+#include "base/decimal.h"
 
 const char kAppTitle[] = "Tolvane";
 
@@ -21,19 +22,33 @@ int32_t SaturatingAdd(int32_t a, int32_t b) { return a > kInt32Max - b ? kInt32M
 
 bool ShowTimes(uint32_t elapsed, uint32_t monthTotal, MonitorTexts& texts) {
     if (elapsed == 0 && monthTotal == 0) return false;
+    // Written over the texts in place: they keep their room from tick to tick.
     int32_t e = Seconds(elapsed);
-    char text[40];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", e / 3600, e % 3600 / 60, e % 60);
-    texts.sessionTime = text;
+    std::string& session = texts.sessionTime;
+    session.clear();
+    AppendSignedDecimal(session, e / 3600, 2);
+    session += ':';
+    AppendSignedDecimal(session, e % 3600 / 60, 2);
+    session += ':';
+    AppendSignedDecimal(session, e % 60, 2);
 
     int32_t t = SaturatingAdd(SaturatingAdd(e, Seconds(monthTotal)), 59);
-    std::snprintf(text, sizeof text, "%02d:%02d", t / 3600, t % 3600 / 60);
-    texts.monthTotal = text;
+    std::string& month = texts.monthTotal;
+    month.clear();
+    AppendSignedDecimal(month, t / 3600, 2);
+    month += ':';
+    AppendSignedDecimal(month, t % 3600 / 60, 2);
     return true;
 }
 
+void FormatCountdown(int32_t seconds, std::string& text) {
+    text.assign("強制切断まで ");
+    AppendSignedDecimal(text, seconds, 2);
+    text.append(" 秒");
+}
+
 std::string FormatCountdown(int32_t seconds) {
-    char text[40];
-    std::snprintf(text, sizeof text, "強制切断まで %02d 秒", seconds);
+    std::string text;
+    FormatCountdown(seconds, text);
     return text;
 }

@@ -26,5 +26,6 @@ struct MonitorTexts {
 // they are and the result is false.
 bool ShowTimes(uint32_t elapsed, uint32_t monthTotal, MonitorTexts& texts);
 
-// "強制切断まで NN 秒".
+// "強制切断まで NN 秒", into `text` (which keeps its room) or as a new string.
+void FormatCountdown(int32_t seconds, std::string& text);
 std::string FormatCountdown(int32_t seconds);

@@ -20,8 +20,13 @@ constexpr int32_t kCountdownSeconds = 15;  // the countdown starts this far from
 constexpr int32_t kHangUpSeconds = 5;      // and hangs up here, so it reads 10 down to 0
 constexpr uint64_t kWarningSeconds = 15;   // the warning covers the last 14 seconds of a unit
 
-std::string EntryName(const ConnectionRecord& r) {
-    return std::string(r.rasConn.szEntryName, strnlen(r.rasConn.szEntryName, sizeof r.rasConn.szEntryName));
+size_t EntryNameLength(const ConnectionRecord& r) {
+    return strnlen(r.rasConn.szEntryName, sizeof r.rasConn.szEntryName);
+}
+
+// Compared and copied in place: a steady tick makes no allocation.
+bool IsEntry(const ConnectionRecord& r, const std::string& name) {
+    return name.compare(0, std::string::npos, r.rasConn.szEntryName, EntryNameLength(r)) == 0;
 }
 
 uint32_t ActiveCount() {
@@ -152,7 +157,7 @@ void MonitorTick::Tick() {
         for (uint32_t i = 0; i < count; ++i) {
             const ConnectionRecord* r = ConnectionTable.active[i];
             if (!r) continue;
-            if (EntryName(*r) == state_.displayedEntryName) {
+            if (IsEntry(*r, state_.displayedEntryName)) {
                 shownElapsed = r->elapsed;
                 shownMonthTotal = r->monthTotal;
             }
@@ -165,7 +170,7 @@ void MonitorTick::Tick() {
 
         const ConnectionRecord* shown = ConnectionTable.active[driving];
         if (shown && (changed || (deadline.inForce && deadline.remaining <= kCountdownSeconds))) {
-            state_.displayedEntryName = EntryName(*shown);
+            state_.displayedEntryName.assign(shown->rasConn.szEntryName, EntryNameLength(*shown));
             state_.displayedPhoneNumber = shown->phoneNumber;
             shownElapsed = shown->elapsed;
             shownMonthTotal = shown->monthTotal;
@@ -198,8 +203,8 @@ void MonitorTick::ShowConnection(uint32_t shownElapsed, uint32_t shownMonthTotal
         // Elapsed seconds advance once a second and ticks come twice a second: one alert a second.
         if (shownElapsed != state_.lastShownElapsed) PlayAlert(sound_);
         SetDisplayMode(deadline.fixed ? kModeFixedCountdown : kModeForcedCountdown);
-        state_.texts.countdown =
-            FormatCountdown(deadline.remaining > kHangUpSeconds ? deadline.remaining - kHangUpSeconds : 0);
+        FormatCountdown(deadline.remaining > kHangUpSeconds ? deadline.remaining - kHangUpSeconds : 0,
+                        state_.texts.countdown);
     } else {
         uint64_t interval = WarningInterval(TickTime);
         bool warn = Settings.WarningEnable && interval != 0 && shownElapsed % interval + kWarningSeconds > interval;

@@ -1,13 +1,13 @@
 // Session lines, their charge-unit totals, and reading the month's total back.
 #include "monitor/usage_log.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <vector>
 
 #include "base/cp932.h"
+#include "base/decimal.h"
 #include "base/exe_folder.h"
 #include "base/settings.h"
 #include "monitor/local_time.h"
@@ -41,15 +41,30 @@ uint32_t ChargeUnits(uint32_t value, uint32_t minutes, int hour, int minute, con
 }
 
 std::string FormatLine(const std::tm& start, uint32_t seconds, uint32_t value, int hundredths) {
-    char line[128];
-    if (hundredths)
-        std::snprintf(line, sizeof line, "\"%04d/%02d/%02d\",\"%02d:%02d:%02d\",%u,%u.%02d\r\n",
-                      start.tm_year + 1900, start.tm_mon + 1, start.tm_mday, start.tm_hour, start.tm_min,
-                      start.tm_sec, seconds, value, hundredths);
-    else
-        std::snprintf(line, sizeof line, "\"%04d/%02d/%02d\",\"%02d:%02d:%02d\",%u,%u\r\n",
-                      start.tm_year + 1900, start.tm_mon + 1, start.tm_mday, start.tm_hour, start.tm_min,
-                      start.tm_sec, seconds, value);
+    // "yyyy/mm/dd","hh:mm:ss",seconds,value[.hh] CR LF
+    std::string line;
+    line.reserve(64);  // one allocation for the whole line
+    line += '"';
+    AppendSignedDecimal(line, start.tm_year + 1900, 4);
+    line += '/';
+    AppendSignedDecimal(line, start.tm_mon + 1, 2);
+    line += '/';
+    AppendSignedDecimal(line, start.tm_mday, 2);
+    line += "\",\"";
+    AppendSignedDecimal(line, start.tm_hour, 2);
+    line += ':';
+    AppendSignedDecimal(line, start.tm_min, 2);
+    line += ':';
+    AppendSignedDecimal(line, start.tm_sec, 2);
+    line += "\",";
+    AppendDecimal(line, seconds);
+    line += ',';
+    AppendDecimal(line, value);
+    if (hundredths) {
+        line += '.';
+        AppendSignedDecimal(line, hundredths, 2);
+    }
+    line += "\r\n";
     return line;
 }
 
@@ -104,10 +119,9 @@ std::string MakeLogPath(ConnectionRecord& record) {
             ++year;
         }
     }
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "%02u%02u.csv", static_cast<unsigned>(year % 100),
-                  static_cast<unsigned>(month));
-    path += suffix;
+    AppendDecimal(path, static_cast<uint32_t>(year % 100), 2);
+    AppendDecimal(path, static_cast<uint32_t>(month), 2);
+    path += ".csv";
     record.logPath = path;
     return path;
 }

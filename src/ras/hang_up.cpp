@@ -2,9 +2,7 @@
 // until the service says the handle is gone.
 #include "ras/hang_up.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "base/prompt.h"
 #include "monitor/connection_table.h"
@@ -14,18 +12,7 @@ const char kHangUpQuestion[] = "ﾀﾞｲｱﾙ回線を切断しますか";
 
 namespace {
 
-// Portable: std::this_thread::yield is Sleep(0) on Windows.
-class ThreadWait final : public LineWait {
-public:
-    void Yield() override { std::this_thread::yield(); }
-    uint32_t Milliseconds() override {
-        using namespace std::chrono;
-        return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-    }
-};
-
-ThreadWait threadWait;
-LineWait* currentWait = &threadWait;
+LineWait* currentWait = nullptr;  // the platform's
 
 // The records in scope, in list order.
 uint32_t Scope(const char* entryName, ConnectionRecord* (&scope)[kSlotCount]) {
@@ -55,9 +42,9 @@ void WaitUntilGone(ConnectionRecord& r) {
 
 }  // namespace
 
-LineWait& LineWaits() { return *currentWait; }
+LineWait& LineWaits() { return currentWait ? *currentWait : PlatformLineWait(); }
 
-void SetLineWait(LineWait* wait) { currentWait = wait ? wait : &threadWait; }
+void SetLineWait(LineWait* wait) { currentWait = wait; }
 
 void HangUp(bool silent, const char* entryName) {
     if (entryName && !*entryName) return;

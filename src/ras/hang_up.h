@@ -16,8 +16,11 @@ public:
     virtual uint32_t Milliseconds() = 0;  // wraps; only differences are used
 };
 
+// The wait in use: the platform's own until another is chosen.
 LineWait& LineWaits();
 void SetLineWait(LineWait* wait);
+// The platform's wait (line_wait_win.cpp or line_wait_posix.cpp).
+LineWait& PlatformLineWait();
 
 // A service that never reports a hung-up connection gone must not hold the program forever:
 // each connection is waited for this long at most; the next refresh sees the line as it is.

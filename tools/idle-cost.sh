@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# What Tolvane costs while it sits there: runs the Release Tolvane.exe under Wine against the
+# simulated service (its journal off) for 60 s, once without connections and once with four
+# counted ones, and reports the CPU time its process used as a share of one core (over the
+# whole run, and from 10 s on, once start-up is over), the CPU time of the prefix's wineserver
+# over the same stretch, and the time from the start to the window's first showing.
+#
+#   tools/idle-cost.sh [SECONDS]        (default 60)
+#
+# Needs a machine that runs 32-bit programs (Wine's loader is one). Everything it starts it
+# stops again by pid; the prefix lives in build/idle-cost/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-60}
+settle=10  # start-up is over by then: the steady share is measured from here on
+((seconds > settle)) || { echo "idle-cost: run for more than $settle s" >&2; exit 2; }
+
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  echo "idle-cost: this machine cannot run 32-bit programs, so Wine cannot run here." >&2
+  exit 1
+fi
+
+tools/setup.sh
+cmake -S . -B build/win-release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win-release -j2 --target Tolvane
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/win -j2 --target sim_rasapi32
+
+dir=$PWD/build/idle-cost
+started_pids=()
+cleanup() {
+  local pid
+  for pid in "${started_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  tools/wine-env.sh stop "$dir" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+tools/wine-env.sh prepare "$dir" --display
+eval "$(tools/wine-env.sh shell "$dir")"
+
+ticks_per_second=$(getconf CLK_TCK)
+
+now() { date +%s.%N; }
+
+# User and system CPU time of a process, in clock ticks (fields 14 and 15 of its stat line,
+# counted after the command name, which may hold blanks).
+cpu_ticks() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || { echo 0; return; }
+  stat=${stat##*) }
+  read -r -a fields <<<"$stat"
+  echo $((fields[11] + fields[12]))
+}
+
+# The process running Tolvane.exe: the deepest of the one started and its descendants whose
+# command line names it (a launcher script that runs wine as a child names it too).
+program_pid() {
+  local pid=$1 child
+  for child in $(cat /proc/"$pid"/task/*/children 2>/dev/null); do
+    program_pid "$child" && return 0
+  done
+  if tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qi 'tolvane\.exe'; then
+    echo "$pid"
+    return 0
+  fi
+  return 1
+}
+
+# The wineserver of our prefix (other prefixes may have theirs).
+wineserver_pid() {
+  local p
+  for p in /proc/[0-9]*; do
+    [[ $(cat "$p/comm" 2>/dev/null) == wineserver ]] || continue
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "${p#/proc/}"; return 0; }
+  done
+  return 1
+}
+
+# Whether the program has a window showing: a viewable top-level X window of its class.
+window_shown() {
+  local id
+  for id in $(xwininfo -root -children 2>/dev/null | grep -i '("tolvane.exe"' | awk '{print $1}'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && return 0
+  done
+  return 1
+}
+
+share() { awk -v t="$1" -v hz="$ticks_per_second" -v s="$2" 'BEGIN { printf "%.3f %%", 100 * t / hz / s }'; }
+
+measure() {
+  local connections=$1 run=$dir/run-$1
+  rm -rf "$run"
+  mkdir -p "$run"
+  cp build/win-release/Tolvane.exe build/win/rasapi32.dll "$run/"
+  {
+    echo "version 1"
+    for ((i = 1; i <= connections; i++)); do
+      echo "entry \"Provider $i\" area=03 number=1234567$i"
+      echo "connect \"Provider $i\""
+    done
+  } >"$run/script.txt"
+
+  local start shown="" pid program server
+  start=$(now)
+  (cd "$run" && TOLVANE_SIM_SCRIPT=$run/script.txt exec wine Tolvane.exe) >"$run/wine.log" 2>&1 &
+  pid=$!
+  started_pids+=("$pid")
+  while [[ -z $shown ]] && kill -0 "$pid" 2>/dev/null; do
+    if window_shown; then shown=$(now); else sleep 0.02; fi
+    awk -v a="$start" -v b="$(now)" 'BEGIN { exit !(b - a > 30) }' && break
+  done
+  program=$(program_pid "$pid") || { echo "idle-cost: Tolvane.exe did not start (see $run/wine.log)" >&2; exit 1; }
+  server=$(wineserver_pid || echo "")
+
+  sleep "$(awk -v a="$start" -v b="$(now)" -v s="$settle" 'BEGIN { d = a + s - b; print d > 0 ? d : 0 }')"
+  local cpu_settled server_settled at_settled
+  at_settled=$(now)
+  cpu_settled=$(cpu_ticks "$program")
+  server_settled=$( [[ -n $server ]] && cpu_ticks "$server" || echo 0)
+  sleep "$(awk -v a="$start" -v b="$(now)" -v s="$seconds" 'BEGIN { d = a + s - b; print d > 0 ? d : 0 }')"
+  local cpu_end server_end at_end
+  at_end=$(now)
+  cpu_end=$(cpu_ticks "$program")
+  server_end=$( [[ -n $server ]] && cpu_ticks "$server" || echo 0)
+  kill "$program" "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+
+  local whole steady
+  whole=$(awk -v a="$start" -v b="$at_end" 'BEGIN { print b - a }')
+  steady=$(awk -v a="$at_settled" -v b="$at_end" 'BEGIN { print b - a }')
+  echo "$connections connections:"
+  echo "  window first shown:      $( [[ -n $shown ]] && awk -v a="$start" -v b="$shown" 'BEGIN { printf "%.2f s after start", b - a }' || echo "not within 30 s")"
+  echo "  Tolvane.exe CPU, whole:  $(share "$cpu_end" "$whole") of a core ($((cpu_end)) ticks in $(printf '%.1f' "$whole") s)"
+  echo "  Tolvane.exe CPU, steady: $(share $((cpu_end - cpu_settled)) "$steady") of a core (from $settle s on)"
+  [[ -n $server ]] &&
+    echo "  wineserver CPU, steady:  $(share $((server_end - server_settled)) "$steady") of a core"
+  return 0
+}
+
+echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores; $(wine --version)"
+echo "Clock ticks of $((1000 / ticks_per_second)) ms: shares below $(share 1 "$((seconds - settle))") are at the resolution."
+measure 0
+measure 4
