@@ -181,7 +181,7 @@ TEST_F(UsageLogTest, MonthTotalIsTheLargestFourthColumn) {
     for (const Case& c : cases) EXPECT_EQ(ParseMonthlyTotal(c.text), c.seconds) << c.text;
     std::string withNul("a,b,c,5\0,9\r\na,b,c,3\r\n", 20);
     EXPECT_EQ(ParseMonthlyTotal(withNul), 300u);
-    std::string nulInFields("a,b\0,c,99\r\na,b,c,3\r\n", 22);  // a line's text ends at a NUL
+    std::string nulInFields("a,b\0,c,99\r\na,b,c,3\r\n", 20);  // a line's text ends at a NUL
     EXPECT_EQ(ParseMonthlyTotal(nulInFields), 180u);
 }
 
