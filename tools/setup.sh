@@ -16,6 +16,7 @@ fi
 
 packages=(
   cmake make g++ g++-mingw-w64-i686-posix libgtest-dev libbenchmark-dev
+  clang libclang-rt-dev python3               # the fuzzers: libFuzzer and the sanitizers, the CP932 copies
   googletest                                  # its sources, compiled in the Windows build
   wine wine32 xvfb x11-utils                  # the Windows-built tests and the program under Wine
   fonts-ipafont-gothic fonts-monapo locales imagemagick    # Japanese text (Monapo: the dialog font's metrics), screenshots
