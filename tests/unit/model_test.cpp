@@ -57,10 +57,16 @@ public:
     struct Line {
         std::string text;
         int32_t unit;
+        // A read of the file failed since the last line: that session counted from 0, as
+        // a log that cannot be opened gives, so its line may stand below the earlier ones.
+        bool afterFailedRead;
     };
     FileResult ReadAll(const std::string& path, std::string* contents) override {
         ++reads[path];
-        if (FailNow()) return rng_() % 2 ? FileResult::kIoError : FileResult::kNotOpened;
+        if (FailNow()) {
+            failedRead_[path] = true;
+            return rng_() % 2 ? FileResult::kIoError : FileResult::kNotOpened;
+        }
         auto it = contents_.find(path);
         if (it == contents_.end()) return FileResult::kNotOpened;
         *contents = it->second;
@@ -70,7 +76,8 @@ public:
         ++appends[path];
         if (FailNow()) return rng_() % 2 ? FileResult::kIoError : FileResult::kNotOpened;
         contents_[path] += bytes;
-        lines[path].push_back({bytes, Settings.TimeUnit});
+        lines[path].push_back({bytes, Settings.TimeUnit, failedRead_[path]});
+        failedRead_[path] = false;
         return FileResult::kOk;
     }
     void Seed(uint32_t seed, bool failures) {
@@ -84,6 +91,7 @@ public:
 private:
     bool FailNow() { return failures_ && rng_() % 20 == 0; }
     std::map<std::string, std::string> contents_;
+    std::map<std::string, bool> failedRead_;
     std::mt19937 rng_;
     bool failures_ = false;
 };
@@ -429,7 +437,7 @@ std::string History::CheckTotals() {
         const std::string& path = entry.first;
         const std::vector<ModelFiles::Line>& lines = entry.second;
         for (size_t i = linesChecked_[path]; i < lines.size(); ++i) {
-            if (lines[i].unit < 0 || lines[i].unit > 2) continue;
+            if (lines[i].unit < 0 || lines[i].unit > 2 || lines[i].afterFailedRead) continue;
             uint64_t total = FourthColumn(lines[i].text);
             uint64_t& last = lastTotal_[{path, lines[i].unit}];
             if (total < last)
