@@ -4,7 +4,8 @@
 // second load.
 //
 // Input: a byte of key faults, two bytes of screen size, then records of
-// [name][type][mode][length: 1 byte, a second with mode bit 1, a 17th bit with bits 1 and 2]
+// [name][type][mode][length: 1 byte, a second with mode bit 1, a 17th bit with bits 1 and 2;
+// with mode bit 3, the low three bits of the first give a length of the limit -4 to +3]
 // followed, for mode bit 0 clear, by that many bytes of data (what is left, if fewer), or,
 // with the bit set, by one byte repeated to that length, so a few bytes reach the limits of
 // text values.
@@ -91,8 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         uint32_t type = in.Byte() % 12;
         uint8_t mode = in.Byte();
         size_t length = in.Byte();
-        if (mode & 2) length |= static_cast<size_t>(in.Byte()) << 8;
-        if ((mode & 6) == 6) length |= static_cast<size_t>(in.Byte() & 1) << 16;
+        if (mode & 8) {
+            length = kMaxSettingTextBytes - 4 + (length & 7);  // a few bytes either side of the limit
+        } else {
+            if (mode & 2) length |= static_cast<size_t>(in.Byte()) << 8;
+            if ((mode & 6) == 6) length |= static_cast<size_t>(in.Byte() & 1) << 16;
+        }
         std::string bytes;
         if (mode & 1) {
             bytes.assign(length, static_cast<char>(in.Byte()));
