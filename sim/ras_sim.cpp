@@ -58,7 +58,8 @@ bool ParseOp(const std::string& name, Op* op) {
 }
 
 std::string QuoteValue(const std::string& value) {
-    bool plain = !value.empty() && value.find_first_of(" \t=\"") == std::string::npos;
+    // A CR or LF left bare would end the word (and the journal line) when it is read back.
+    bool plain = !value.empty() && value.find_first_of(" \t\r\n=\"") == std::string::npos;
     if (plain) return value;
     std::string out = "\"";
     for (char c : value) {

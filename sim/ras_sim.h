@@ -194,7 +194,7 @@ private:
     bool stopping_ = false;
 };
 
-// Quotes a journal or script value when it holds blanks, '=', quotes or nothing.
+// Quotes a journal or script value when it holds blanks, CR, LF, '=', quotes or nothing.
 std::string QuoteValue(const std::string& value);
 
 }  // namespace sim

@@ -8,22 +8,44 @@ namespace sim {
 
 namespace {
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexDigit(char c) {
+    if (IsDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Decimal, or hexadecimal after 0x, and nothing else: no blanks, no sign (strtoull would take
+// both and wrap a negative round to a small number), no octal, nothing beyond 32 bits.
 bool ParseNumber(const std::string& word, uint32_t* value) {
-    if (word.empty()) return false;
-    char* end = nullptr;
-    unsigned long long v = std::strtoull(word.c_str(), &end, 0);
-    // strtoull takes a leading 0 as octal; the script's numbers are decimal or 0x hexadecimal.
-    if (word.size() > 1 && word[0] == '0' && word[1] != 'x' && word[1] != 'X')
-        v = std::strtoull(word.c_str(), &end, 10);
-    if (*end != '\0' || word[0] == '-' || v > 0xFFFFFFFFull) return false;
+    bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
+    size_t i = hex ? 2 : 0;
+    if (i >= word.size()) return false;
+    uint64_t v = 0;
+    for (; i < word.size(); ++i) {
+        int digit = hex ? HexDigit(word[i]) : (IsDigit(word[i]) ? word[i] - '0' : -1);
+        if (digit < 0) return false;
+        v = v * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
+        if (v > 0xFFFFFFFFull) return false;
+    }
     *value = static_cast<uint32_t>(v);
     return true;
 }
 
+// Seconds: decimal digits with an optional fraction ("2", "2.5", "0.25"); no sign, blank,
+// exponent, hexadecimal, inf or nan.
 bool ParseSeconds(const std::string& word, double* value) {
-    char* end = nullptr;
-    *value = std::strtod(word.c_str(), &end);
-    return !word.empty() && *end == '\0' && *value >= 0;
+    size_t i = 0, digits = 0;
+    while (i < word.size() && IsDigit(word[i])) ++i, ++digits;
+    if (i < word.size() && word[i] == '.') {
+        ++i;
+        while (i < word.size() && IsDigit(word[i])) ++i, ++digits;
+    }
+    if (digits == 0 || i != word.size()) return false;
+    *value = std::strtod(word.c_str(), nullptr);
+    return true;
 }
 
 // The key=value options after the positional words of a command.

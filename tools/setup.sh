@@ -18,6 +18,7 @@ case ${1:-all} in
     packages=(
       "${release_packages[@]}" g++ libgtest-dev libbenchmark-dev
       g++-multilib                                # the core's tests with the shipped program's 32-bit arithmetic
+      clang libclang-rt-dev                       # the fuzzers: libFuzzer and the sanitizers
       googletest                                  # its sources, compiled in the Windows build
       wine wine32 xvfb x11-utils                  # the Windows-built tests and the program under Wine
       fonts-wine                                  # Marlett, which draws the caption buttons (only recommended by Wine)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the builds and runs every test: the size and imports of the Release Tolvane.exe, the
-# native tests of the host build, then the Windows-built tests under Wine (ctest prepares
-# their prefix in build/win/wine, with Xvfb when there is no display, and stops it again).
-# Installs what it needs first.
+# native tests of the host build, the 32-bit build of the core's tests, the same suite with
+# sanitizers, the fuzzers (briefly) and a longer model run, then the Windows-built tests under
+# Wine (ctest prepares their prefix in build/win/wine, with Xvfb when there is no display, and
+# stops it again). Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,6 +37,16 @@ status=0
 ctest --test-dir build/win-release --output-on-failure -L release || status=1
 ctest --test-dir build/host --output-on-failure -j"$jobs" || status=1
 ctest --test-dir build/host32 --output-on-failure -j"$jobs" || status=1
+mark=$SECONDS
+
+# The same unit suite with the address and undefined-behaviour sanitizers (build/host-asan).
+tools/host-asan.sh test || status=1
+echo "Sanitizer suite: $((SECONDS - mark)) s."
+mark=$SECONDS
+
+# The fuzzers, about 20 s each (two at a time), and the model test for as long again.
+tools/fuzz.sh 20 || status=1
+echo "Fuzzers and the long model run: $((SECONDS - mark)) s."
 # Wine runs the Windows-built programs through its 32-bit loader. On a kernel that runs no
 # 32-bit program (32-bit emulation switched off) only the checks that read the Windows build
 # without running it can run; say so loudly. TOLVANE_REQUIRE_WINE=1 makes that a failure.

@@ -6,8 +6,9 @@
 //   REG_DWORD, a REG_QWORD, a REG_BINARY, a REG_SZ) reads as missing and gives the default,
 //   since reinterpreting foreign bytes as a setting could switch on what the user switched off;
 // - a text only from a REG_SZ, up to its first zero byte or the end of its data when it has
-//   no terminating zero; any other type, or one longer than kMaxSettingTextBytes, reads as
-//   missing. A REG_EXPAND_SZ is not taken as it stands: its unexpanded text is no path.
+//   no terminating zero; any other type, or one whose text with its terminator would not fit
+//   in kMaxSettingTextBytes, reads as missing. A REG_EXPAND_SZ is not taken as it stands: its
+//   unexpanded text is no path.
 #include "app/settings_store.h"
 
 #include <cstring>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "base/app_names.h"
+#include "base/cp932.h"
 #include "base/registry.h"
 #include "base/screen.h"
 #include "base/settings.h"
@@ -80,7 +82,10 @@ bool ReadText(const char* name, std::string* text) {
                                     &got) != kRegSuccess)
         return false;
     if (type != kRegSz || got > size) return false;
-    text->assign(data.data(), strnlen(data.data(), got));
+    size_t length = strnlen(data.data(), got);
+    // Saved again it takes a terminator: it must fit with one, or the next load would lose it.
+    if (length > kMaxSettingTextLength) return false;
+    text->assign(data.data(), length);
     return true;
 }
 
@@ -93,11 +98,22 @@ void WriteInteger(const char* name, uint32_t value) {
 }
 
 // With its terminating zero; an empty text is a one-byte empty string, never a missing value.
+// A text too long to load back is cut to fit, between two characters.
 void WriteText(const char* name, const std::string& text) {
     SettingsKey key;
     if (!key.open()) return;
-    Registry().RegSetValueExA(key.get(), name, 0, kRegSz, reinterpret_cast<const uint8_t*>(text.c_str()),
-                              static_cast<uint32_t>(text.size() + 1));
+    std::string stored = text;
+    if (stored.size() > kMaxSettingTextLength) {
+        size_t end = 0;
+        while (end < stored.size()) {
+            size_t next = end + Cp932CharLength(stored, end);
+            if (next > kMaxSettingTextLength) break;
+            end = next;
+        }
+        stored.resize(end);
+    }
+    Registry().RegSetValueExA(key.get(), name, 0, kRegSz, reinterpret_cast<const uint8_t*>(stored.c_str()),
+                              static_cast<uint32_t>(stored.size() + 1));
 }
 
 void LoadField(const SettingField& f) {

@@ -46,6 +46,14 @@ bool IsCounting(RASCONNSTATE state) {
 
 uint32_t StartOffset() { return Settings.StratAdjust > 1 ? Settings.StratAdjust : 1; }
 
+// The session's seconds with the start offset, held at the largest value rather than wrapped:
+// a huge StratAdjust (or a clock that jumped decades) must never bring a counting record to 0,
+// which would restart its session and lose the first part.
+uint32_t SessionSeconds(int64_t sinceStart) {
+    uint64_t seconds = static_cast<uint64_t>(sinceStart < 0 ? 0 : sinceStart) + StartOffset();
+    return seconds > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(seconds);
+}
+
 }  // namespace
 
 void ResetSlot(uint32_t index) {
@@ -138,7 +146,7 @@ TableChange UpdateRecord(ConnectionRecord& r) {
     }
 
     r.lastTime = TickTime;
-    r.elapsed = static_cast<uint32_t>(r.lastTime - r.startTime) + StartOffset();
+    r.elapsed = SessionSeconds(r.lastTime - r.startTime);
 
     if (counting) return began ? TableChange::kChanged : TableChange::kUnchanged;
     if (r.elapsed == 0) return TableChange::kUnchanged;

@@ -2,6 +2,7 @@
 // transitions, their changed results, the session clock, and the service's failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/settings.h"
@@ -74,6 +75,51 @@ TEST_F(TableTest, StartOffset) {
         EXPECT_EQ(Active(0).elapsed, c.later) << c.stratAdjust;
         ras_.Drop("A");
     }
+}
+
+// A start offset near the top of 32 bits holds the session at the largest value instead of
+// wrapping it to 0, which would restart the session (a new start time, its first part lost).
+TEST_F(TableTest, AHugeStartOffsetNeverWrapsTheSessionToZero) {
+    struct Case {
+        uint32_t stratAdjust;
+        uint32_t at0, at3, at100;
+    } cases[] = {
+        {4294967295u, 4294967295u, 4294967295u, 4294967295u},
+        {4294967294u, 4294967294u, 4294967295u, 4294967295u},
+        {4294967200u, 4294967200u, 4294967203u, 4294967295u},
+        {2147483648u, 2147483648u, 2147483651u, 2147483748u},
+    };
+    for (const Case& c : cases) {
+        ResetSlot(kSlotCount);
+        Settings.StratAdjust = c.stratAdjust;
+        ras_.Connect("A");
+        EXPECT_EQ(At(0), TableChange::kChanged) << c.stratAdjust;
+        EXPECT_EQ(Active(0).elapsed, c.at0) << c.stratAdjust;
+        EXPECT_EQ(At(1), TableChange::kUnchanged) << c.stratAdjust;
+        EXPECT_NE(Active(0).elapsed, 0u) << c.stratAdjust;
+        EXPECT_EQ(At(3), TableChange::kUnchanged) << c.stratAdjust;  // no new session
+        EXPECT_EQ(Active(0).elapsed, c.at3) << c.stratAdjust;
+        EXPECT_EQ(At(100), TableChange::kUnchanged) << c.stratAdjust;
+        EXPECT_EQ(Active(0).elapsed, c.at100) << c.stratAdjust;
+        EXPECT_EQ(Active(0).startTime, Local(2001, 1, 3, 9, 0, 0)) << c.stratAdjust;
+        ras_.Drop("A");
+        EXPECT_EQ(At(101), TableChange::kChanged) << c.stratAdjust;
+    }
+    // One line per session, each with its whole length.
+    std::string log = Log("A");
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4) << log;
+    EXPECT_NE(log.find(",4294967295,"), std::string::npos) << log;
+    EXPECT_NE(log.find(",2147483748,"), std::string::npos) << log;
+}
+
+// A clock that jumps a very long way forward holds the session at the largest value too.
+TEST_F(TableTest, AClockJumpOfCenturiesHoldsTheSessionAtItsLargest) {
+    ras_.Connect("A");
+    At(0);
+    TickTime = Local(2001, 1, 3, 9, 0, 0) + (int64_t{1} << 32);
+    RefreshConnections();
+    EXPECT_EQ(Active(0).elapsed, 4294967295u);
+    EXPECT_EQ(Active(0).startTime, Local(2001, 1, 3, 9, 0, 0));
 }
 
 TEST_F(TableTest, CountingRangeByLogonTime) {

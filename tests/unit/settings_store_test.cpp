@@ -315,6 +315,57 @@ TEST_F(StoreTest, MistypedOrOddTextIsReadSafely) {
     }
 }
 
+// Load and save keep to one limit: what loads is saved in a form that loads again, the same.
+TEST_F(StoreTest, WhatLoadsSurvivesASaveAndAReload) {
+    const uint32_t limit = kMaxSettingTextBytes;
+    struct Case {
+        const char* what;
+        std::string data;
+        size_t loads;  // characters the first load takes
+    } cases[] = {
+        {"one short, terminated", std::string(limit - 2, 'p') + '\0', limit - 2},
+        {"at the limit, terminated", std::string(limit - 1, 'p') + '\0', limit - 1},
+        {"one short of the limit, unterminated", std::string(limit - 1, 'p'), limit - 1},
+        {"the limit's bytes, unterminated", std::string(limit, 'p'), 0},
+        {"short text in data beyond the limit", std::string(10, 'p') + '\0' + std::string(limit, 'q'), 0},
+    };
+    for (const Case& c : cases) {
+        reg_.Put(kKey, "LogPath", kRegSz, c.data);
+        LoadSettings();
+        EXPECT_EQ(Settings.LogPath.size(), c.loads) << c.what;
+        std::string loaded = Settings.LogPath;
+        SaveSettings();
+        Settings.LogPath = "stale";
+        LoadSettings();
+        EXPECT_EQ(Settings.LogPath, loaded) << c.what;
+    }
+}
+
+TEST_F(StoreTest, ATextTooLongToLoadIsSavedCutBetweenCharacters) {
+    const uint32_t limit = kMaxSettingTextLength;
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string saved;
+    } cases[] = {
+        {"single bytes", std::string(limit + 10, 'p'), std::string(limit, 'p')},
+        // 表 (95 5C) would straddle the limit: it goes whole.
+        {"a double-byte character across the limit", std::string(limit - 1, 'p') + "\x95\x5C" + "qq",
+         std::string(limit - 1, 'p')},
+        {"a double-byte character that ends at the limit", std::string(limit - 2, 'p') + "\x95\x5C" + "q",
+         std::string(limit - 2, 'p') + "\x95\x5C"},
+    };
+    for (const Case& c : cases) {
+        Settings.LogPath = c.text;
+        SaveSettings();
+        const test::MemoryRegistry::Value* v = reg_.Find(kKey, "LogPath");
+        ASSERT_NE(v, nullptr) << c.what;
+        EXPECT_EQ(v->data, c.saved + '\0') << c.what;
+        LoadSettings();
+        EXPECT_EQ(Settings.LogPath, c.saved) << c.what;
+    }
+}
+
 TEST_F(StoreTest, RegistryFailuresAreSilent) {
     struct Case {
         const char* what;

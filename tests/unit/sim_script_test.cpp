@@ -154,6 +154,83 @@ TEST_F(ScriptTest, EveryCommand) {
     }
 }
 
+// Numbers are decimal or 0x hexadecimal, exactly; everything else is a script error, never a
+// number read some other way (a sign or a blank would let strtoull wrap a negative round).
+TEST_F(ScriptTest, NumbersAreDecimalOrHexadecimalOnly) {
+    ras_.Connect("A");
+    struct Case {
+        const char* number;
+        bool ok;
+        uint32_t state;
+    } cases[] = {
+        {"3", true, 3},
+        {"0", true, 0},
+        {"007", true, 7},
+        {"0x2001", true, 0x2001},
+        {"0X2000", true, 0x2000},
+        {"4294967295", true, 4294967295u},
+        {"0xFFFFFFFF", true, 4294967295u},
+        {"4294967296", false, 0},
+        {"0x100000000", false, 0},
+        {"-1", false, 0},
+        {"+3", false, 0},
+        {" 3", false, 0},
+        {" -18446744073709551615", false, 0},
+        {"-18446744073709551615", false, 0},
+        {"3 ", false, 0},
+        {"0x", false, 0},
+        {"0x-1", false, 0},
+        {"3.0", false, 0},
+        {"1e3", false, 0},
+        {"", false, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> words = {"state", "A", c.number};
+        std::vector<size_t> keyed = {0, 0, 0};
+        std::string error;
+        EXPECT_EQ(sim::RunCommand(ras_, words, keyed, &error), c.ok) << '"' << c.number << '"';
+        EXPECT_EQ(error.empty(), c.ok) << '"' << c.number << '"';
+        if (c.ok) {
+            RASCONNA conns[4];
+            std::memset(conns, 0, sizeof conns);
+            for (RASCONNA& conn : conns) conn.dwSize = kRasConnSize;
+            uint32_t bytes = sizeof conns, count = 0;
+            ASSERT_EQ(ras_.RasEnumConnectionsA(conns, &bytes, &count), 0u);
+            RASCONNSTATUSA status{};
+            status.dwSize = kRasConnStatusSize;
+            ras_.RasGetConnectStatusA(conns[0].hrasconn, &status);
+            EXPECT_EQ(status.rasconnstate, c.state) << c.number;
+        }
+    }
+
+    // Times are plain decimals too.
+    Run(path_);
+    Append("version 1\nat +1 mark a\nat -1 mark b\nat inf mark c\nat 0x10 mark d\nat 1e1 mark e\n"
+           "at \" 1\" mark f\nat 0.5 mark g\nat 2 mark h\nconnect B state=\" -18446744073709551615\"\n");
+    Count();
+    std::vector<std::string> expected = {
+        "script line=2 error=\"bad at\"", "script line=3 error=\"bad at\"", "script line=4 error=\"bad at\"",
+        "script line=5 error=\"bad at\"", "script line=6 error=\"bad at\"", "script line=7 error=\"bad at\"",
+        "script line=10 error=\"bad state  -18446744073709551615\"",
+    };
+    EXPECT_EQ(Notes(), expected);
+}
+
+// A CR inside quotes is part of the word: the journal quotes it, so it reads back as one word.
+TEST_F(ScriptTest, ACarriageReturnInAWordComesBackAsOneWord) {
+    Run(path_);
+    Append("version 1\nmark \"a\rb\"\n");
+    Count();
+    std::vector<std::string> journal = ras_.Journal();
+    ASSERT_GE(journal.size(), 1u);
+    EXPECT_EQ(journal[0], "0.000 mark \"a\rb\"");
+    std::vector<std::string> words;
+    std::vector<size_t> keyed;
+    std::string error;
+    ASSERT_TRUE(sim::SplitWords(journal[0], &words, &keyed, &error));
+    EXPECT_EQ(words, (std::vector<std::string>{"0.000", "mark", "a\rb"}));
+}
+
 TEST_F(ScriptTest, ScriptDrivesFaultsDialsAndTexts) {
     Run(path_);
     Append(u8"version 1\nconnect A\nfail enum-connections 610 times=1\nhangup-polls 0\n"

@@ -457,6 +457,8 @@ TEST(SimQuote, Values) {
     EXPECT_EQ(sim::QuoteValue("a=b"), "\"a=b\"");
     EXPECT_EQ(sim::QuoteValue("say \"hi\""), "\"say \\\"hi\\\"\"");
     EXPECT_EQ(sim::QuoteValue("C:\\x"), "C:\\x");
+    EXPECT_EQ(sim::QuoteValue("a\rb"), "\"a\rb\"");
+    EXPECT_EQ(sim::QuoteValue("a\nb"), "\"a\nb\"");
 }
 
 }  // namespace

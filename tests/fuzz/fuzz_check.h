@@ -1,0 +1,14 @@
+// What a harness does when a property fails: say which, and abort, so libFuzzer keeps the
+// input that did it.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(cond)                                                                   \
+    do {                                                                                   \
+        if (!(cond)) {                                                                     \
+            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond); \
+            std::abort();                                                                  \
+        }                                                                                  \
+    } while (0)
