@@ -24,10 +24,15 @@ struct DayNightTariff {
     uint32_t chargedPerUnit;
 };
 
+// A total or column past the 32-bit range is held at its largest value: wrapped round, it
+// would start the month again from a few seconds.
+constexpr uint64_t kLargestColumn = 0xFFFFFFFF;
+uint32_t Held(uint64_t value) { return value > kLargestColumn ? static_cast<uint32_t>(kLargestColumn) : static_cast<uint32_t>(value); }
+
 // Charged minutes after a session of `minutes` begun at hour:minute, starting from `value`.
-uint32_t ChargeUnits(uint32_t value, uint32_t minutes, int hour, int minute, const DayNightTariff& tariff) {
+uint64_t ChargeUnits(uint64_t value, uint64_t minutes, int hour, int minute, const DayNightTariff& tariff) {
     while (minutes > 0) {
-        uint32_t unit = IsNightHour(hour) ? tariff.nightMinutes : tariff.dayMinutes;
+        uint64_t unit = IsNightHour(hour) ? tariff.nightMinutes : tariff.dayMinutes;
         value += tariff.chargedPerUnit;
         // The last unit may be longer than what is left to charge.
         minutes = minutes > unit ? minutes - unit : 0;
@@ -309,29 +314,32 @@ std::string FormatSessionLine(int64_t startTime, uint32_t seconds, uint32_t& mon
     static const DayNightTariff kThreeAndFour = {3, 4, 3};
     static const DayNightTariff kFiveAndSeven = {5, 7, 5};
 
+    // Sums and roundings are taken 64 bits wide: no column wraps round.
+    const uint64_t total = static_cast<uint64_t>(monthTotal) + seconds;
     switch (usageUnit) {
     case 0: {
-        monthTotal += seconds;
+        monthTotal = Held(total);
         int hundredths = static_cast<int>((monthTotal % 60) * 100 / 60);
         return FormatLine(start, seconds, monthTotal / 60, hundredths);
     }
     case 1:
-        monthTotal += seconds;
-        return FormatLine(start, seconds, (monthTotal + 59) / 60, 0);
+        monthTotal = Held(total);
+        return FormatLine(start, seconds, Held((uint64_t{monthTotal} + 59) / 60), 0);
     case 2:
-        monthTotal += seconds;
-        return FormatLine(start, seconds, ((monthTotal + 179) / 180) * 3, 0);
+        monthTotal = Held(total);
+        return FormatLine(start, seconds, Held((uint64_t{monthTotal} + 179) / 180 * 3), 0);
     case 3:
     case 4: {
         const DayNightTariff& tariff = usageUnit == 3 ? kThreeAndFour : kFiveAndSeven;
-        uint32_t value = ChargeUnits((monthTotal + 59) / 60, (seconds + 59) / 60, start.tm_hour, start.tm_min, tariff);
-        return FormatLine(start, seconds, value, 0);
+        uint64_t value = ChargeUnits((uint64_t{monthTotal} + 59) / 60, (uint64_t{seconds} + 59) / 60, start.tm_hour,
+                                     start.tm_min, tariff);
+        return FormatLine(start, seconds, Held(value), 0);
     }
     default:
         // A unit the settings dialog never offers (a stray registry value, or no list choice):
         // the month's minutes rounded up, as per-minute accounting would log them, without
         // taking over the total, which only the offered units keep.
-        return FormatLine(start, seconds, (monthTotal + seconds + 59) / 60, 0);
+        return FormatLine(start, seconds, Held((total + 59) / 60), 0);
     }
 }
 

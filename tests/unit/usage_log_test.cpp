@@ -89,6 +89,40 @@ TEST_F(UsageLogTest, ChargeUnitsFollowDayAndNight) {
     }
 }
 
+// Totals near the 32-bit limit (a huge start offset, or a damaged log read back) are held at
+// the largest value: no column wraps round to a small number, and the total never falls.
+TEST_F(UsageLogTest, NoColumnWraps) {
+    const int64_t start = Local(2001, 1, 3, 9, 5, 7);
+    struct Case {
+        int unit;
+        uint32_t before, seconds;
+        const char* column;
+        uint32_t after;
+    } cases[] = {
+        {0, 4294967000u, 4294967295u, "71582788.25", 4294967295u},
+        {0, 4294967295u, 1, "71582788.25", 4294967295u},
+        {1, 4294967000u, 4000, "71582789", 4294967295u},
+        {1, 0, 4294967295u, "71582789", 4294967295u},        // (total + 59) / 60 taken wide
+        {2, 4294967295u, 180, "71582790", 4294967295u},      // 23860930 blocks of three minutes
+        {3, 4294967295u, 1, "71582792", 4294967295u},        // (total + 59) / 60, then one day unit
+        {4, 0, 4294967295u, "", 0},                          // a charge of 71582789 minutes
+        {7, 4294967295u, 4294967295u, "143165577", 4294967295u},  // both rounded up, not taken over
+    };
+    for (const Case& c : cases) {
+        uint32_t total = c.before;
+        std::string line = FormatSessionLine(start, c.seconds, total, c.unit);
+        std::string column = line.substr(line.rfind(',') + 1);
+        column.resize(column.size() - 2);
+        if (*c.column) {
+            EXPECT_EQ(column, c.column) << c.unit << " " << c.before << " " << c.seconds;
+        }
+        if (c.unit != 4) {
+            EXPECT_EQ(total, c.after) << c.unit;
+        }
+        EXPECT_GE(std::strtoull(column.c_str(), nullptr, 10), (uint64_t{c.before} + 59) / 60 / 2) << line;
+    }
+}
+
 TEST_F(UsageLogTest, UnknownUnitLogsRoundedMinutes) {
     uint32_t total = 3000;
     std::string line = FormatSessionLine(Local(2001, 1, 3, 9, 5, 7), 125, total, 7);
