@@ -10,6 +10,10 @@
 
 namespace {
 
+// One reader at a time: the user-interface thread. At file scope, so that it takes no room in
+// the program file (a static of an inline member function would be stored in full).
+char piece[kReadPieceBytes];
+
 std::string HostPath(const std::string& path) {
     std::string out = path;
     for (size_t i = 0; i < out.size(); i += Cp932CharLength(out, i))
@@ -49,7 +53,6 @@ public:
 
 private:
     static FileResult ReadOpen(int fd, ByteSink& sink) {
-        static char piece[kReadPieceBytes];  // one reader at a time: the user-interface thread
         for (;;) {
             ssize_t n = read(fd, piece, sizeof piece);
             if (n == 0) return FileResult::kOk;

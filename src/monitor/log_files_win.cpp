@@ -1,6 +1,8 @@
 // Log files over the Win32 file calls, opened with no sharing.
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "monitor/log_files.h"
 
 namespace {
@@ -32,14 +34,23 @@ public:
 
 private:
     // Read to the end, whatever the file's size: it is never held whole.
+    // The piece is taken for the read and given back: a static buffer would be stored in full
+    // in the program file, and the program would hold it for ever.
     static FileResult ReadOpen(HANDLE file, ByteSink& sink) {
-        static char piece[kReadPieceBytes];  // one reader at a time: the user-interface thread
+        char* piece = static_cast<char*>(std::malloc(kReadPieceBytes));
+        if (!piece) return FileResult::kIoError;
+        FileResult result = FileResult::kOk;
         for (;;) {
             DWORD got = 0;
-            if (!ReadFile(file, piece, sizeof piece, &got, nullptr)) return FileResult::kIoError;
-            if (got == 0) return FileResult::kOk;
+            if (!ReadFile(file, piece, kReadPieceBytes, &got, nullptr)) {
+                result = FileResult::kIoError;
+                break;
+            }
+            if (got == 0) break;
             sink.Take(piece, got);
         }
+        std::free(piece);
+        return result;
     }
 };
 

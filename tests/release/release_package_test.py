@@ -247,7 +247,7 @@ class ExeHeaderTest(unittest.TestCase):
         self.assertEqual(rp.pe_timestamp(self.exe), 0)
 
     def test_the_program_imports_what_the_windows_version_of_the_guide_was_checked_against(self):
-        # README.ja.md names the oldest Windows that has all of these (GetTickCount64: Vista).
+        # README.ja.md names the oldest Windows that has all of these (SetWindowSubclass: XP).
         # A changed list means: check that version again, then update imports.txt.
         with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "imports.txt")) as f:
             checked = {line.strip() for line in f if line.strip() and not line.startswith("#")}
