@@ -8,6 +8,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/setup.sh
+# Wine runs the program through its 32-bit loader: a kernel that runs no 32-bit program (its
+# 32-bit emulation switched off) cannot show the demo at all.
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  echo "demo: this machine cannot run 32-bit programs (its kernel has 32-bit emulation switched" \
+    "off), so Wine cannot run Tolvane.exe here." >&2
+  exit 1
+fi
 # The tool's users live in Japan: the log's times and the fixed-time disconnect are in JST,
 # unless TZ says otherwise. Wine and msvcrt understand the POSIX form only.
 export TZ=${TZ:-JST-9}
