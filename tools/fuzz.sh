@@ -52,10 +52,10 @@ for h in "${harnesses[@]}"; do
 done
 for p in "${pids[@]}"; do wait "$p" || status=1; done
 
-# The model test: its fixed seeds, then more for about SECONDS.
+# The model test: its fixed histories, then more for about SECONDS.
 if TOLVANE_MODEL_SECONDS=$seconds build/host-asan/tests/unit/unit_tests --gtest_brief=1 \
     --gtest_filter='ModelTest.*' >build/fuzz/model.log 2>&1; then
-  grep '^model: seeds' build/fuzz/model.log || true
+  grep '^model: histories' build/fuzz/model.log || true
 else
   echo "model test FAILED, see build/fuzz/model.log:" >&2
   grep -aE -A12 'Failure|ERROR|runtime error' build/fuzz/model.log | head -n 30 >&2
