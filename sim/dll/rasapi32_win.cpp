@@ -14,7 +14,6 @@
 
 namespace {
 
-static_assert(sizeof(void*) == 4, "the structure layouts are those of a 32-bit program");
 static_assert(sizeof(RASCONNA) == kRasConnSize && sizeof(RASCONNSTATUSA) == kRasConnStatusSize &&
                   sizeof(RASENTRYNAMEA) == kRasEntryNameSize && sizeof(RASDIALPARAMSA) == kRasDialParamsSize &&
                   sizeof(RASENTRYA) == kRasEntrySize,

@@ -19,11 +19,15 @@
 #include "ui/tray_tip.h"
 
 // The first layout of the structure, which every version of the shell takes. Its tip field
-// ends the 88 bytes: in the headers' larger layouts the field is longer, but the shell reads
-// no more than 64 bytes of it.
+// ends the form: in the headers' larger layouts the field is longer, but the shell reads no
+// more than 64 bytes of it. A 64-bit program's handles are 8 bytes, so its form is 104 bytes.
+#ifdef _WIN64
+static_assert(NOTIFYICONDATAA_V1_SIZE == 104, "NOTIFYICONDATA is passed in its 104-byte form");
+#else
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "NOTIFYICONDATA is passed in its 88-byte form");
+#endif
 static_assert(offsetof(NOTIFYICONDATAA, szTip) + kTrayTipBytes == NOTIFYICONDATAA_V1_SIZE,
-              "the 88-byte form's tip holds 64 bytes");
+              "the first form's tip holds 64 bytes");
 
 CMonitorApp theApp;
 

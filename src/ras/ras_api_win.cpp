@@ -7,12 +7,17 @@
 #include "ras/ras_api.h"
 #include "ras/ras_api_win.h"
 
-static_assert(sizeof(void*) == 4, "the structure sizes below are those of a 32-bit program");
-static_assert(sizeof(RASCONNA) == kRasConnSize, "RASCONN 4.0 is 412 bytes");
-static_assert(sizeof(RASCONNSTATUSA) == kRasConnStatusSize, "RASCONNSTATUS 4.0 is 160 bytes");
-static_assert(sizeof(RASENTRYNAMEA) == kRasEntryNameSize, "RASENTRYNAME 4.0 is 264 bytes");
-static_assert(sizeof(RASDIALPARAMSA) == kRasDialParamsSize, "RASDIALPARAMS 4.0 is 1052 bytes");
-static_assert(sizeof(RASENTRYA) == kRasEntrySize, "RASENTRY 4.0 is 1768 bytes");
+#ifdef _WIN64
+static_assert(sizeof(RASCONNA) == 424 && kRasConnSize == 424, "RASCONN 4.0 of a 64-bit program is 424 bytes");
+static_assert(offsetof(RASCONNA, hrasconn) == 8 && offsetof(RASCONNA, szEntryName) == 16, "RASCONN fields");
+#else
+static_assert(sizeof(void*) == 4 && sizeof(RASCONNA) == 412 && kRasConnSize == 412, "RASCONN 4.0 is 412 bytes");
+static_assert(4 * kRasConnSize == 1648, "the enumeration's buffer holds four");
+#endif
+static_assert(sizeof(RASCONNSTATUSA) == 160 && kRasConnStatusSize == 160, "RASCONNSTATUS 4.0 is 160 bytes");
+static_assert(sizeof(RASENTRYNAMEA) == 264 && kRasEntryNameSize == 264, "RASENTRYNAME 4.0 is 264 bytes");
+static_assert(sizeof(RASDIALPARAMSA) == 1052 && kRasDialParamsSize == 1052, "RASDIALPARAMS 4.0 is 1052 bytes");
+static_assert(sizeof(RASENTRYA) == 1768 && kRasEntrySize == 1768, "RASENTRY 4.0 is 1768 bytes");
 static_assert(offsetof(RASENTRYA, szAreaCode) == 16 && offsetof(RASENTRYA, szLocalPhoneNumber) == 27,
               "RASENTRY phone number fields");
 static_assert(offsetof(RASDIALPARAMSA, szUserName) == 519 && offsetof(RASDIALPARAMSA, szDomain) == 1033,

@@ -30,9 +30,10 @@ constexpr int kRasX25AddressLen = 200 + 1;
 constexpr int kRasX25FacilitiesLen = 200 + 1;
 constexpr int kRasX25UserDataLen = 200 + 1;
 
-// dwSize values the service expects from a 32-bit program of that version. They are the
-// 32-bit sizeof of the structures below; the Windows build checks that at compile time.
-constexpr uint32_t kRasConnSize = 412;
+// dwSize values the service expects of that version: the sizeof of the structures below. Only
+// RASCONN holds a pointer, so only it differs between a 32-bit program (412) and a 64-bit one
+// (424: the handle is 8 bytes at offset 8). The Windows builds check both at compile time.
+constexpr uint32_t kRasConnSize = sizeof(void*) == 8 ? 424 : 412;
 constexpr uint32_t kRasConnStatusSize = 160;
 constexpr uint32_t kRasEntryNameSize = 264;
 constexpr uint32_t kRasDialParamsSize = 1052;

@@ -1,6 +1,6 @@
-// The tray icon's tip. The icon is handed to the shell in NOTIFYICONDATA's 88-byte form, whose
-// tip field holds 64 bytes with the terminator: a longer tip is cut to fit, between two
-// characters of code page 932.
+// The tray icon's tip. The icon is handed to the shell in NOTIFYICONDATA's first form (88
+// bytes, 104 in a 64-bit program), whose tip field holds 64 bytes with the terminator: a longer
+// tip is cut to fit, between two characters of code page 932.
 #pragma once
 
 #include <cstddef>
