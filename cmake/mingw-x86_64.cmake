@@ -19,8 +19,4 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 # ctest runs Windows-built test programs under 64-bit Wine, called by path: /usr/bin/wine
 # picks the 32-bit loader whenever wine32 is installed.
 set(TOLVANE_WINE_ARCH win64)
-find_program(TOLVANE_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-if(NOT TOLVANE_WINE64)
-  set(TOLVANE_WINE64 /usr/lib/wine/wine64)
-endif()
-set(CMAKE_CROSSCOMPILING_EMULATOR ${TOLVANE_WINE64})
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)

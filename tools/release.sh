@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Release Tolvane.exe in a build folder of its own and packs
-# build/release/Tolvane-<version>.zip: the program, readme.txt (README.ja.md as plain text in
-# code page 932 with CR LF line ends) and the licence. The version is the one of the version
-# resource in res/Tolvane.rc. The same commit gives the same bytes: the entries carry the
-# commit's time (or SOURCE_DATE_EPOCH when set), and the program no link time. Installs what it
-# needs first.
+# Builds the Release Tolvane.exe of both builds, each in a build folder of its own, and packs
+# build/release/Tolvane-<version>.zip: the 32-bit program at the top (it runs on every Windows,
+# 64-bit ones included), the 64-bit one as x64/Tolvane.exe, readme.txt (README.ja.md as plain
+# text in code page 932 with CR LF line ends) and the licence. The version is the one of the
+# version resource in res/Tolvane.rc. The same commit gives the same bytes: the entries carry
+# the commit's time (or SOURCE_DATE_EPOCH when set), and the programs no link time. Installs
+# what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,13 +19,17 @@ if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
 fi
 export SOURCE_DATE_EPOCH
 
-# The program alone: no tests, so neither GoogleTest's sources nor Wine are needed.
-cmake -S . -B build/release-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DTOLVANE_WINDOWS_TESTS=OFF >/dev/null
-cmake --build build/release-win -j"$jobs" --target Tolvane
+# The programs alone: no tests, so neither GoogleTest's sources nor Wine are needed.
+for build in "release-win i686" "release-win64 x86_64"; do
+  set -- $build
+  cmake -S . -B "build/$1" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$2.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DTOLVANE_WINDOWS_TESTS=OFF >/dev/null
+  cmake --build "build/$1" -j"$jobs" --target Tolvane
+  tests/e2e/check_size.sh "build/$1/Tolvane.exe" 131072
+done
 
 zip=build/release/Tolvane-$version.zip
-python3 tools/release_package.py --exe build/release-win/Tolvane.exe --guide README.ja.md \
-  --licence LICENSE --out "$zip"
+python3 tools/release_package.py --exe build/release-win/Tolvane.exe --exe64 build/release-win64/Tolvane.exe \
+  --guide README.ja.md --licence LICENSE --out "$zip"
 echo "$zip"
 sha256sum "$zip"

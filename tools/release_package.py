@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Packs the release zip: Tolvane.exe, readme.txt (the Japanese guide as plain text, code page
-932, CR LF) and LICENSE.txt. The same inputs always give the same bytes: fixed entry order,
-fixed time stamps and attributes, and an exe that carries no link time.
+"""Packs the release zip: the 32-bit Tolvane.exe at the top, the 64-bit one as x64/Tolvane.exe,
+readme.txt (the Japanese guide as plain text, code page 932, CR LF) and LICENSE.txt. The same
+inputs always give the same bytes: fixed entry order, fixed time stamps and attributes, and
+programs that carry no link time.
 
-    tools/release_package.py --exe EXE --guide README.ja.md --licence LICENSE --out ZIP
+    tools/release_package.py --exe EXE [--exe64 EXE] --guide README.ja.md --licence LICENSE --out ZIP
     tools/release_package.py --version res/Tolvane.rc      prints the version, e.g. 1.10
 """
 import argparse
@@ -142,15 +143,40 @@ def crlf(text):
 
 # --- the program -------------------------------------------------------------------------------
 
-def pe_timestamp(exe):
-    """TimeDateStamp of the PE file header."""
+MACHINE_I386, MACHINE_AMD64 = 0x14C, 0x8664
+
+
+def pe_header(exe):
+    """Offset of the PE signature, checked."""
     if len(exe) < 0x40 or exe[:2] != b"MZ":
         raise ReleaseError("the program is not an MZ executable")
     (offset,) = struct.unpack_from("<I", exe, 0x3C)
     if exe[offset:offset + 4] != b"PE\0\0":
         raise ReleaseError("the program has no PE header")
-    (stamp,) = struct.unpack_from("<I", exe, offset + 8)
+    return offset
+
+
+def pe_timestamp(exe):
+    """TimeDateStamp of the PE file header."""
+    (stamp,) = struct.unpack_from("<I", exe, pe_header(exe) + 8)
     return stamp
+
+
+def pe_machine(exe):
+    """The Machine field: MACHINE_I386 or MACHINE_AMD64 for ours."""
+    (machine,) = struct.unpack_from("<H", exe, pe_header(exe) + 4)
+    return machine
+
+
+def read_program(path, machine):
+    with open(path, "rb") as f:
+        exe = f.read()
+    if pe_machine(exe) != machine:
+        bits = 32 if machine == MACHINE_I386 else 64
+        raise ReleaseError(f"{path} is not a {bits}-bit program")
+    if pe_timestamp(exe) != 0:
+        raise ReleaseError(f"{path} carries a link time; link it with --no-insert-timestamp")
+    return exe
 
 
 # --- the zip -----------------------------------------------------------------------------------
@@ -176,23 +202,24 @@ def write_zip(path, files, stamp):
     os.replace(tmp, path)
 
 
-def package(exe_path, guide_path, licence_path, out_path, epoch=None):
-    with open(exe_path, "rb") as f:
-        exe = f.read()
-    if pe_timestamp(exe) != 0:
-        raise ReleaseError(f"{exe_path} carries a link time; link it with --no-insert-timestamp")
+def package(exe_path, guide_path, licence_path, out_path, epoch=None, exe64_path=None):
+    files = {"Tolvane.exe": read_program(exe_path, MACHINE_I386)}
+    if exe64_path:
+        files["x64/Tolvane.exe"] = read_program(exe64_path, MACHINE_AMD64)
     with open(guide_path, encoding="utf-8") as f:
         readme = to_cp932(markdown_to_text(f.read()), os.path.basename(guide_path))
     with open(licence_path, encoding="utf-8") as f:
         licence = to_cp932(crlf(f.read()), os.path.basename(licence_path))
     os.makedirs(os.path.dirname(os.path.abspath(out_path)), exist_ok=True)
-    write_zip(out_path, {"Tolvane.exe": exe, "readme.txt": readme, "LICENSE.txt": licence}, date_time(epoch))
+    files.update({"readme.txt": readme, "LICENSE.txt": licence})
+    write_zip(out_path, files, date_time(epoch))
 
 
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--version", metavar="RC", help="print the version of this resource script")
     parser.add_argument("--exe")
+    parser.add_argument("--exe64")
     parser.add_argument("--guide")
     parser.add_argument("--licence")
     parser.add_argument("--out")
@@ -205,7 +232,7 @@ def main(argv):
         if not (args.exe and args.guide and args.licence and args.out):
             parser.error("--exe, --guide, --licence and --out are needed")
         epoch = os.environ.get("SOURCE_DATE_EPOCH")
-        package(args.exe, args.guide, args.licence, args.out, int(epoch) if epoch else None)
+        package(args.exe, args.guide, args.licence, args.out, int(epoch) if epoch else None, args.exe64)
     except (ReleaseError, OSError) as e:
         print(f"release_package: {e}", file=sys.stderr)
         return 1

@@ -9,8 +9,8 @@ sudo=""
 [[ $(id -u) -eq 0 ]] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 
-# The Release program and its zip.
-release_packages=(cmake make g++-mingw-w64-i686-posix python3 git)
+# The Release programs and their zip.
+release_packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix python3 git)
 
 case ${1:-all} in
   release) packages=("${release_packages[@]}") ;;
@@ -19,8 +19,8 @@ case ${1:-all} in
       "${release_packages[@]}" g++ libgtest-dev libbenchmark-dev
       g++-multilib                                # the core's tests with the shipped program's 32-bit arithmetic
       clang libclang-rt-dev                       # the fuzzers: libFuzzer and the sanitizers
-      googletest                                  # its sources, compiled in the Windows build
-      wine wine32 xvfb x11-utils                  # the Windows-built tests and the program under Wine
+      googletest                                  # its sources, compiled in the Windows builds
+      wine wine64 xvfb x11-utils                  # the Windows-built tests and the program under Wine
       fonts-wine                                  # Marlett, which draws the caption buttons (only recommended by Wine)
       fonts-ipafont-gothic fonts-monapo locales imagemagick    # Japanese text (Monapo: the dialog font's metrics), screenshots
     )
@@ -28,38 +28,38 @@ case ${1:-all} in
   *) echo "usage: $0 [release]" >&2; exit 2 ;;
 esac
 
-# Wine runs the 32-bit program: it needs the i386 architecture for wine32.
-if [[ ${1:-all} == all ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  echo "Adding the i386 architecture"
-  $sudo dpkg --add-architecture i386
-  need_update=1
-fi
-
-missing=()
-for p in "${packages[@]}"; do
-  arch_p=$p
-  [[ $p == wine32 ]] && arch_p=wine32:i386
-  status=$(dpkg-query -W -f='${Status}' "$arch_p" 2>/dev/null || true)
-  [[ $status == "install ok installed" ]] || missing+=("$p")
-done
-
-if [[ ${#missing[@]} -gt 0 ]]; then
+install_missing() {  # PACKAGE... (name:arch for a foreign one)
+  local missing=() p status
+  for p in "$@"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ $status == "install ok installed" ]] || missing+=("$p")
+  done
+  [[ ${#missing[@]} -gt 0 ]] || return 0
   echo "Installing: ${missing[*]}"
   # Update the lists only when the install needs them (new architecture, or no lists yet).
   if [[ -n ${need_update:-} ]] || ! $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null 2>&1; then
     $sudo apt-get update -qq
+    need_update=""
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
-fi
+}
 
+install_missing "${packages[@]}"
 [[ ${1:-all} == all ]] || exit 0
 
-# A kernel that runs no 32-bit program (its 32-bit emulation switched off) runs the 32-bit
-# build of the core's tests through qemu's user-mode emulation.
-if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1 && ! command -v qemu-i386-static >/dev/null; then
-  echo "Installing: qemu-user-static (this kernel runs no 32-bit program)"
-  $sudo apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null ||
-    { $sudo apt-get update -qq && $sudo apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null; }
+# The 32-bit build runs under 32-bit Wine: natively where the kernel runs 32-bit programs (it
+# needs the i386 architecture for wine32). Where it runs none (its 32-bit emulation switched
+# off), the core's 32-bit tests run through qemu's user-mode emulation and 32-bit Wine inside
+# an emulated machine (tools/vm32.sh), made from Debian's packages.
+if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "Adding the i386 architecture"
+    $sudo dpkg --add-architecture i386
+    need_update=1
+  fi
+  install_missing wine32:i386
+else
+  install_missing qemu-user-static qemu-system-x86 qemu-utils debootstrap e2fsprogs
 fi
 
 # LANG=ja_JP.UTF-8 only takes effect once the locale exists.

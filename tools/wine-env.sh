@@ -3,8 +3,9 @@
 # (code page 932) and font replacements, a persistent wineserver, and a headless X server when
 # there is no display. Everything it starts it records by pid and stops again.
 #
-#   tools/wine-env.sh prepare DIR [--display] [--desktop WxH]
-#       Makes a fresh prefix DIR/prefix (wineboot -i), maps the Japanese system fonts to the
+#   tools/wine-env.sh prepare DIR [--arch win32|win64] [--display] [--desktop WxH]
+#       Makes a fresh prefix DIR/prefix (wineboot -i) for the 32-bit build (win32, the default,
+#       or TOLVANE_WINE_ARCH) or the 64-bit one (win64), maps the Japanese system fonts to the
 #       Monapo and IPA fonts, starts the prefix's wineserver, and writes DIR/env. With --display it also
 #       makes sure there is an X display: $DISPLAY when set, else an Xvfb of its own
 #       (TOLVANE_XVFB_DISPLAY=N picks the number, otherwise the first free from :100).
@@ -12,7 +13,10 @@
 #       the notification area). Every prefix gets Wine's Marlett font, which draws the
 #       caption buttons (package fonts-wine).
 #   tools/wine-env.sh run DIR COMMAND...
-#       Runs COMMAND (for instance: wine program.exe) in the environment DIR/env describes.
+#       Runs COMMAND (for instance: wine program.exe) in the environment DIR/env describes. Its
+#       PATH starts with DIR/bin, where wine, wineboot, winepath and wineserver call the loader
+#       of the prefix's architecture: /usr/bin/wine would pick the 32-bit one whenever wine32
+#       is installed, even where the kernel cannot run it.
 #   tools/wine-env.sh e2e DIR OUTDIR PROGRAM [ARGS...]
 #       Runs a Windows-built end-to-end test program under wine with TOLVANE_E2E_OUT=OUTDIR
 #       (emptied first), then converts the BMP screenshots it left there to PNG.
@@ -38,14 +42,39 @@ shift 2
 
 log() { echo "wine-env: $*" >&2; }
 
+arch=${TOLVANE_WINE_ARCH:-win32}
+
 # Variables every Wine process of the run gets.
 base_environment() {
   export WINEPREFIX=$dir/prefix
   export LANG=ja_JP.UTF-8
   export LC_ALL=ja_JP.UTF-8
-  export WINEARCH=win32
+  export WINEARCH=$arch
   export WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES=rasapi32=n
+  export PATH=$dir/bin:$PATH
+  if [[ $arch == win64 ]]; then export WINELOADER=$loader; else unset WINELOADER; fi
+}
+
+# The loader of an architecture, by path.
+loader_of() {
+  case $1 in
+    win32) echo /usr/lib/wine/wine ;;
+    win64) echo /usr/lib/wine/wine64 ;;
+    *) log "unknown architecture '$1' (win32 or win64)"; exit 2 ;;
+  esac
+}
+
+# DIR/bin: the Wine commands, each bound to the prefix's loader.
+write_commands() {
+  mkdir -p "$dir/bin"
+  printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$dir/bin/wine"
+  local tool
+  for tool in wineboot winepath; do
+    printf '#!/bin/sh\nexec %s %s.exe "$@"\n' "$loader" "$tool" >"$dir/bin/$tool"
+  done
+  printf '#!/bin/sh\nexec /usr/lib/wine/wineserver "$@"\n' >"$dir/bin/wineserver"
+  chmod +x "$dir"/bin/*
 }
 
 write_font_replacements() {
@@ -131,14 +160,15 @@ find_marlett() {
 
 stop_wineserver() {
   [[ -d $dir/prefix ]] || return 0
-  WINEPREFIX=$dir/prefix wineserver -k 2>/dev/null || true
-  WINEPREFIX=$dir/prefix wineserver -w 2>/dev/null || true
+  WINEPREFIX=$dir/prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  WINEPREFIX=$dir/prefix /usr/lib/wine/wineserver -w 2>/dev/null || true
 }
 
 prepare() {
   local want_display="" desktop=""
   while [[ $# -gt 0 ]]; do
     case $1 in
+      --arch) arch=$2; shift ;;
       --display) want_display=1 ;;
       --desktop) desktop=$2; shift ;;
       *) usage ;;
@@ -149,7 +179,13 @@ prepare() {
   # A run starts from nothing: what an earlier run left (settings, a wineserver) goes.
   stop_wineserver
   stop_xvfb
-  rm -rf "$dir/prefix" "$dir/env"
+  rm -rf "$dir/prefix" "$dir/env" "$dir/bin"
+  loader=$(loader_of "$arch")
+  if ! "$loader" --version >/dev/null 2>&1; then
+    log "the $arch loader $loader cannot run here (for win32: is wine32 installed, and does the kernel run 32-bit programs?)"
+    exit 1
+  fi
+  write_commands
   base_environment
 
   local display=${DISPLAY:-}
@@ -187,9 +223,11 @@ prepare() {
     echo "export WINEPREFIX='$WINEPREFIX'"
     echo "export LANG=ja_JP.UTF-8"
     echo "export LC_ALL=ja_JP.UTF-8"
-    echo "export WINEARCH=win32"
+    echo "export WINEARCH=$arch"
     echo "export WINEDEBUG='$WINEDEBUG'"
     echo "export WINEDLLOVERRIDES=rasapi32=n"
+    echo "export PATH='$dir/bin':\$PATH"
+    [[ $arch != win64 ]] || echo "export WINELOADER='$loader'"
     [[ -z $display ]] || echo "export DISPLAY='$display'"
   } >"$dir/env"
 }

@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Checks Tolvane.exe as the loader sees it: a 32-bit program for the GUI subsystem that
-# imports only the system's own DLLs (no C++ runtime, libgcc or winpthread DLL).
-# Usage: check_program.sh OBJDUMP Tolvane.exe
+# Checks Tolvane.exe as the loader sees it: a program of the build's architecture (32-bit,
+# or 64-bit for the 64-bit build) for the GUI subsystem that imports only the system's own
+# DLLs (no C++ runtime, libgcc or winpthread DLL).
+# Usage: check_program.sh OBJDUMP Tolvane.exe [i686|x86_64]
 set -euo pipefail
 objdump=$1
 program=$2
+architecture=${3:-i686}
 failures=0
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
 dump=$("$objdump" -p "$program")
-grep -q 'file format pei-i386' <<<"$dump" || fail "not a 32-bit program"
+case $architecture in
+  i686) grep -q 'file format pei-i386' <<<"$dump" || fail "not a 32-bit program" ;;
+  x86_64) grep -q 'file format pei-x86-64' <<<"$dump" || fail "not a 64-bit program" ;;
+  *) fail "unknown architecture $architecture" ;;
+esac
 grep -qE '^Subsystem\s+0+2\s' <<<"$dump" || fail "not a GUI program: $(grep '^Subsystem' <<<"$dump")"
 while read -r imported; do
   case ${imported,,} in

@@ -22,19 +22,21 @@ def read(path):
         return f.read()
 
 
-def fake_exe(stamp=0):
+def fake_exe(stamp=0, machine=rp.MACHINE_I386):
     header = bytearray(0x40)
     header[:2] = b"MZ"
     struct.pack_into("<I", header, 0x3C, 0x40)
-    return bytes(header) + b"PE\0\0" + struct.pack("<HHI", 0x14C, 0, stamp) + bytes(200)
+    return bytes(header) + b"PE\0\0" + struct.pack("<HHI", machine, 0, stamp) + bytes(200)
 
 
 def pe_imports(exe):
-    """The functions a PE32 file imports, as "DLL!name" (DLL names in upper case)."""
+    """The functions a PE32 or PE32+ file imports, as "DLL!name" (DLL names in upper case)."""
     (pe,) = struct.unpack_from("<I", exe, 0x3C)
     sections, optional_size = struct.unpack_from("<H", exe, pe + 6)[0], struct.unpack_from("<H", exe, pe + 20)[0]
     optional = pe + 24
-    import_rva = struct.unpack_from("<I", exe, optional + 96 + 8)[0]
+    wide = struct.unpack_from("<H", exe, optional)[0] == 0x20B  # PE32+: 8-byte thunks, larger header
+    thunk_format, ordinal_flag = ("<Q", 1 << 63) if wide else ("<I", 1 << 31)
+    import_rva = struct.unpack_from("<I", exe, optional + (112 if wide else 96) + 8)[0]
     table = [struct.unpack_from("<IIII", exe, optional + optional_size + 40 * i + 8) for i in range(sections)]
 
     def at(rva):
@@ -53,9 +55,9 @@ def pe_imports(exe):
         if not dll:
             return found
         position = at(lookup or thunks)
-        while (thunk := struct.unpack_from("<I", exe, position)[0]):
-            found.add(f"{name(dll).upper()}!" + (f"#{thunk & 0xFFFF}" if thunk & 0x80000000 else name(thunk + 2)))
-            position += 4
+        while (thunk := struct.unpack_from(thunk_format, exe, position)[0]):
+            found.add(f"{name(dll).upper()}!" + (f"#{thunk & 0xFFFF}" if thunk & ordinal_flag else name(thunk + 2)))
+            position += struct.calcsize(thunk_format)
         entry += 20
 
 
@@ -147,9 +149,9 @@ class ZipTest(unittest.TestCase):
             f.write(data)
         return path
 
-    def pack(self, name, epoch=1700000000):
+    def pack(self, name, epoch=1700000000, exe64=None):
         out = os.path.join(self.tmp.name, "out", name)
-        rp.package(self.exe, self.guide, self.licence, out, epoch)
+        rp.package(self.exe, self.guide, self.licence, out, epoch, exe64)
         with open(out, "rb") as f:
             return f.read()
 
@@ -178,6 +180,16 @@ class ZipTest(unittest.TestCase):
             self.assertEqual(z.read("Tolvane.exe"), fake_exe())
             self.assertEqual(z.read("readme.txt").decode("cp932"), "説明\r\n====\r\n\r\n本文～です。\r\n")
             self.assertEqual(z.read("LICENSE.txt"), b"MIT License\r\n\r\nCopyright\r\n")
+
+    def test_the_64_bit_program_has_a_folder_of_its_own_and_each_must_be_of_its_kind(self):
+        exe64 = self.write("Tolvane64.exe", fake_exe(machine=rp.MACHINE_AMD64))
+        with zipfile.ZipFile(io.BytesIO(self.pack("a.zip", exe64=exe64))) as z:
+            self.assertEqual(z.namelist(), ["LICENSE.txt", "Tolvane.exe", "readme.txt", "x64/Tolvane.exe"])
+            self.assertEqual(z.read("x64/Tolvane.exe"), fake_exe(machine=rp.MACHINE_AMD64))
+        for exe, exe64 in ((self.exe, self.exe), (exe64, exe64)):
+            self.exe = exe
+            with self.assertRaises(rp.ReleaseError):
+                self.pack("b.zip", exe64=exe64)
 
     def test_the_time_of_the_entries_is_the_one_given(self):
         self.assertNotEqual(self.pack("a.zip", 1700000000), self.pack("b.zip", 1800000000))
@@ -248,8 +260,9 @@ class ExeHeaderTest(unittest.TestCase):
 
     def test_the_program_imports_what_the_windows_version_of_the_guide_was_checked_against(self):
         # README.ja.md names the oldest Windows that has all of these (SetWindowSubclass: XP).
-        # A changed list means: check that version again, then update imports.txt.
-        with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "imports.txt")) as f:
+        # A changed list means: check that version again, then update the build's list.
+        pinned = "imports.txt" if rp.pe_machine(self.exe) == rp.MACHINE_I386 else "imports-x86_64.txt"
+        with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), pinned)) as f:
             checked = {line.strip() for line in f if line.strip() and not line.startswith("#")}
         imports = pe_imports(self.exe)
         self.assertEqual(sorted(imports - checked), [], "new imports")
