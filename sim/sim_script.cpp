@@ -317,13 +317,15 @@ std::string WindowsPath(const std::string& path) {
     return out;
 }
 
-ScriptRunner::ScriptRunner(RasSim& sim, std::string path, Opener open)
-    : sim_(sim), path_(std::move(path)), open_(std::move(open)) {
+ScriptRunner::ScriptRunner(RasSim& sim, std::string path, Opener open, Sizer size)
+    : sim_(sim), path_(std::move(path)), open_(std::move(open)), size_(std::move(size)) {
     if (!open_) open_ = [](const std::string& p) { return std::fopen(p.c_str(), "rb"); };
 }
 
 void ScriptRunner::Poll() {
-    if (std::FILE* file = open_(path_)) {
+    long long length = size_ ? size_(path_) : -1;
+    std::FILE* file = length >= 0 && length <= offset_ ? nullptr : open_(path_);
+    if (file) {
         if (std::fseek(file, offset_, SEEK_SET) == 0) {
             char buffer[4096];
             size_t n;

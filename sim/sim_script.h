@@ -33,8 +33,11 @@ public:
     // Opens the script for reading in binary mode; the Windows build hands in one that
     // takes the UTF-8 path.
     using Opener = std::function<std::FILE*(const std::string& path)>;
+    // The script's length in bytes, or -1 when unknown. Given, it spares opening a script that
+    // has not grown: under Wine an open is a round trip to the wineserver, a length is not.
+    using Sizer = std::function<long long(const std::string& path)>;
 
-    ScriptRunner(RasSim& sim, std::string path, Opener open = nullptr);
+    ScriptRunner(RasSim& sim, std::string path, Opener open = nullptr, Sizer size = nullptr);
     // Takes in the lines appended since the last look and runs the commands that are due.
     void Poll();
 
@@ -51,6 +54,7 @@ private:
     RasSim& sim_;
     std::string path_;
     Opener open_;
+    Sizer size_;
     long offset_ = 0;
     std::string partial_;
     int lineNumber_ = 0;

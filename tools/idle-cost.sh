@@ -2,30 +2,39 @@
 # What Tolvane costs while it sits there: runs the Release Tolvane.exe under Wine against the
 # simulated service (its journal off) for 60 s, once without connections and once with four
 # counted ones, and reports the CPU time its process used as a share of one core (over the
-# whole run, and from 10 s on, once start-up is over), the CPU time of the prefix's wineserver
-# over the same stretch, and the time from the start to the window's first showing.
+# whole run, and from 10 s on, once start-up is over), the part of it the simulator DLL spent
+# in the same process (it reports its own time, TOLVANE_SIM_COST) and what is left for the
+# program, the CPU time of the prefix's wineserver over the same stretch, and the time from the
+# start to the window's first showing.
 #
-#   tools/idle-cost.sh [SECONDS]        (default 60)
+#   tools/idle-cost.sh [SECONDS] [win32|win64]     (default 60, and the build Wine runs here)
 #
-# Needs a machine that runs 32-bit programs (Wine's loader is one). Everything it starts it
-# stops again by pid; the prefix lives in build/idle-cost/.
+# The 32-bit build where the kernel runs 32-bit programs, otherwise the 64-bit one. Everything
+# it starts it stops again by pid; the prefix lives in build/idle-cost/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 settle=10  # start-up is over by then: the steady share is measured from here on
 ((seconds > settle)) || { echo "idle-cost: run for more than $settle s" >&2; exit 2; }
-
-if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-  echo "idle-cost: this machine cannot run 32-bit programs, so Wine cannot run here." >&2
-  exit 1
+if [[ -n ${2:-} ]]; then
+  arch=$2
+elif /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  arch=win32
+else
+  arch=win64
 fi
+case $arch in
+  win32) build=win processor=i686 ;;
+  win64) build=win64 processor=x86_64 ;;
+  *) echo "idle-cost: win32 or win64, not $arch" >&2; exit 2 ;;
+esac
 
 tools/setup.sh
-cmake -S . -B build/win-release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/win-release -j2 --target Tolvane
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/win -j2 --target sim_rasapi32
+cmake -S . -B "build/$build-release" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$processor.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "build/$build-release" -j2 --target Tolvane
+cmake -S . -B "build/$build" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$processor.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "build/$build" -j2 --target sim_rasapi32
 
 dir=$PWD/build/idle-cost
 started_pids=()
@@ -35,7 +44,7 @@ cleanup() {
   tools/wine-env.sh stop "$dir" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
-tools/wine-env.sh prepare "$dir" --display
+tools/wine-env.sh prepare "$dir" --arch "$arch" --display
 eval "$(tools/wine-env.sh shell "$dir")"
 
 ticks_per_second=$(getconf CLK_TCK)
@@ -87,11 +96,17 @@ window_shown() {
 
 share() { awk -v t="$1" -v hz="$ticks_per_second" -v s="$2" 'BEGIN { printf "%.3f %%", 100 * t / hz / s }'; }
 
+# Seconds from now until START + OFFSET, never negative.
+until_offset() { awk -v a="$1" -v b="$(now)" -v s="$2" 'BEGIN { d = a + s - b; print (d > 0 ? d : 0) }'; }
+
+# The simulator's own seconds so far, from its report.
+sim_seconds() { awk '$1 == "seconds" { print $2; found = 1 } END { if (!found) print 0 }' "$1" 2>/dev/null || echo 0; }
+
 measure() {
   local connections=$1 run=$dir/run-$1
   rm -rf "$run"
   mkdir -p "$run"
-  cp build/win-release/Tolvane.exe build/win/rasapi32.dll "$run/"
+  cp "build/$build-release/Tolvane.exe" "build/$build/rasapi32.dll" "$run/"
   {
     echo "version 1"
     for ((i = 1; i <= connections; i++)); do
@@ -102,7 +117,8 @@ measure() {
 
   local start shown="" pid program server
   start=$(now)
-  (cd "$run" && TOLVANE_SIM_SCRIPT=$run/script.txt exec wine Tolvane.exe) >"$run/wine.log" 2>&1 &
+  (cd "$run" && TOLVANE_SIM_SCRIPT=$run/script.txt TOLVANE_SIM_COST=$run/sim-cost.txt exec wine Tolvane.exe) \
+    >"$run/wine.log" 2>&1 &
   pid=$!
   started_pids+=("$pid")
   while [[ -z $shown ]] && kill -0 "$pid" 2>/dev/null; do
@@ -112,15 +128,17 @@ measure() {
   program=$(program_pid "$pid") || { echo "idle-cost: Tolvane.exe did not start (see $run/wine.log)" >&2; exit 1; }
   server=$(wineserver_pid || echo "")
 
-  sleep "$(awk -v a="$start" -v b="$(now)" -v s="$settle" 'BEGIN { d = a + s - b; print d > 0 ? d : 0 }')"
-  local cpu_settled server_settled at_settled
+  sleep "$(until_offset "$start" "$settle")"
+  local cpu_settled server_settled at_settled sim_settled
   at_settled=$(now)
   cpu_settled=$(cpu_ticks "$program")
+  sim_settled=$(sim_seconds "$run/sim-cost.txt")
   server_settled=$( [[ -n $server ]] && cpu_ticks "$server" || echo 0)
-  sleep "$(awk -v a="$start" -v b="$(now)" -v s="$seconds" 'BEGIN { d = a + s - b; print d > 0 ? d : 0 }')"
-  local cpu_end server_end at_end
+  sleep "$(until_offset "$start" "$seconds")"
+  local cpu_end server_end at_end sim_end
   at_end=$(now)
   cpu_end=$(cpu_ticks "$program")
+  sim_end=$(sim_seconds "$run/sim-cost.txt")
   server_end=$( [[ -n $server ]] && cpu_ticks "$server" || echo 0)
   kill "$program" "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
@@ -132,12 +150,16 @@ measure() {
   echo "  window first shown:      $( [[ -n $shown ]] && awk -v a="$start" -v b="$shown" 'BEGIN { printf "%.2f s after start", b - a }' || echo "not within 30 s")"
   echo "  Tolvane.exe CPU, whole:  $(share "$cpu_end" "$whole") of a core ($((cpu_end)) ticks in $(printf '%.1f' "$whole") s)"
   echo "  Tolvane.exe CPU, steady: $(share $((cpu_end - cpu_settled)) "$steady") of a core (from $settle s on)"
+  local sim_ticks
+  sim_ticks=$(awk -v a="$sim_settled" -v b="$sim_end" -v hz="$ticks_per_second" 'BEGIN { printf "%.3f", (b - a) * hz }')
+  echo "    of which the simulator: $(share "$sim_ticks" "$steady") (its own report, wall time in its calls)"
+  echo "    the program's own:      $(share "$(awk -v a=$((cpu_end - cpu_settled)) -v b="$sim_ticks" 'BEGIN { d = a - b; print (d > 0 ? d : 0) }')" "$steady")"
   [[ -n $server ]] &&
     echo "  wineserver CPU, steady:  $(share $((server_end - server_settled)) "$steady") of a core"
   return 0
 }
 
-echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores; $(wine --version)"
+echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores; $(wine --version), $arch build"
 echo "Clock ticks of $((1000 / ticks_per_second)) ms: shares below $(share 1 "$((seconds - settle))") are at the resolution."
 measure 0
 measure 4

@@ -1,67 +1,135 @@
 #!/usr/bin/env bash
-# Builds the builds and runs every test: the size and imports of the Release Tolvane.exe, the
-# native tests of the host build, the 32-bit build of the core's tests, the same suite with
-# sanitizers, the fuzzers (briefly) and a longer model run, then the Windows-built tests under
-# Wine (ctest prepares their prefix in build/win/wine, with Xvfb when there is no display, and
-# stops it again). Installs what it needs first.
+# Builds every build and runs every suite: the Release programs' size, imports and header; the
+# native unit tests; the same tests as 32-bit Linux code; the sanitizer suite; the fuzzers and a
+# longer model run; and the whole Windows suite of both builds under Wine (the core's unit tests,
+# the adapters, the dialogs, the framework check, Tolvane.exe end to end, the Release program
+# through a session). The 64-bit build runs under 64-bit Wine here; the 32-bit build under
+# 32-bit Wine, natively where the kernel runs 32-bit programs and otherwise inside an emulated
+# machine (tools/vm32.sh). A suite that cannot run fails the command and says why. Ends with a
+# line per suite: its result, its counts and its time. Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 
 tools/setup.sh
 jobs=$(nproc)
 ((jobs <= 2)) || jobs=2
 started=$SECONDS
+results=$root/build/test-results
+rm -rf "$results"
+mkdir -p "$results"
 
-# Whatever happens, nothing of the Wine run is left behind.
-trap 'tools/wine-env.sh stop build/win/wine >/dev/null 2>&1 || true' EXIT
+runs_32bit() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
 
-cmake -S . -B build/host -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Where 32-bit Wine cannot start, the emulated machine's file system is made (or found in the
+# cache) while the builds compile.
+image_pid=""
+if ! runs_32bit; then
+  tools/vm32.sh image >"$results/vm32-image.log" 2>&1 &
+  image_pid=$!
+fi
+
+# Whatever happens, nothing of the Wine runs is left behind.
+cleanup() {
+  [[ -z $image_pid ]] || kill "$image_pid" 2>/dev/null || true
+  for build in win win64; do
+    tools/wine-env.sh stop "build/$build/wine" >/dev/null 2>&1 || true
+  done
+}
+trap cleanup EXIT
+
+configure() {  # FOLDER [CMAKE OPTIONS...]
+  local folder=$1
+  shift
+  cmake -S . -B "build/$folder" "$@" >/dev/null
+}
+
+configure host -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/host -j"$jobs"
 
 # The core and its tests once more as 32-bit code with the shipped program's arithmetic
-# (x87 or SSE2, 32-bit size_t), where the 64-bit host build cannot see the difference.
-cmake -S . -B build/host32 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# (SSE2 doubles, 32-bit size_t), where the 64-bit host build cannot see the difference.
+configure host32 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/host32 -j"$jobs"
 
-# The Windows build: the same core with the Windows adapters, the simulator DLL, and the
-# test programs that run under Wine.
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/win -j"$jobs"
-
-# The Release program alone, in a build of its own: what ships, built for size. Its size and
-# imports are checked below.
-cmake -S . -B build/win-release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/win-release -j"$jobs" --target Tolvane
+# Each Windows build: the Release program alone, in a build of its own (what ships, built for
+# size), then the build its tests run in, which also runs that Release program end to end.
+for build in "win i686" "win64 x86_64"; do
+  set -- $build
+  configure "$1-release" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$2.cmake" -DCMAKE_BUILD_TYPE=Release
+  cmake --build "build/$1-release" -j"$jobs" --target Tolvane
+  configure "$1" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$2.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTOLVANE_RELEASE_PROGRAM="$root/build/$1-release/Tolvane.exe"
+  cmake --build "build/$1" -j"$jobs"
+done
 
 status=0
-ctest --test-dir build/win-release --output-on-failure -L release || status=1
-ctest --test-dir build/host --output-on-failure -j"$jobs" || status=1
-ctest --test-dir build/host32 --output-on-failure -j"$jobs" || status=1
-mark=$SECONDS
+summary=()
+# suite NAME COUNTS-OPTIONS -- COMMAND...: runs the command, then counts what it left.
+suite() {
+  local name=$1 counts=() mark=$SECONDS result=passed
+  shift
+  while [[ $1 != -- ]]; do counts+=("$1"); shift; done
+  shift
+  echo "=== $name"
+  "$@" || result=FAILED
+  local text
+  text=$(python3 tools/suite_counts.py "${counts[@]}") || result=FAILED
+  [[ $result == passed ]] || status=1
+  summary+=("$(printf '%-44s %-6s %5d s  %s' "$name" "$result" $((SECONDS - mark)) "$text")")
+}
 
-# The same unit suite with the address and undefined-behaviour sanitizers (build/host-asan).
-tools/host-asan.sh test || status=1
-echo "Sanitizer suite: $((SECONDS - mark)) s."
-mark=$SECONDS
+ctest_run() {  # BUILD RESULT-NAME [CTEST OPTIONS...]
+  local build=$1 name=$2
+  shift 2
+  rm -rf "build/$build/test-results"
+  ctest --test-dir "build/$build" --output-on-failure --output-junit "$results/$name.xml" "$@"
+}
 
-# The fuzzers, about 20 s each (two at a time), and the model test for as long again.
-tools/fuzz.sh 20 || status=1
-echo "Fuzzers and the long model run: $((SECONDS - mark)) s."
-# Wine runs the Windows-built programs through its 32-bit loader. On a kernel that runs no
-# 32-bit program (32-bit emulation switched off) only the checks that read the Windows build
-# without running it can run; say so loudly. TOLVANE_REQUIRE_WINE=1 makes that a failure.
-if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-  ctest --test-dir build/win --output-on-failure -j"$jobs" || status=1
-else
-  echo "NOTICE: this machine cannot run 32-bit programs, so Wine cannot run: the tests under Wine" \
-    "are NOT run, only the checks of the Windows build that need no Wine." >&2
-  [[ -z ${TOLVANE_REQUIRE_WINE:-} ]] || status=1
-  ctest --test-dir build/win --output-on-failure -j"$jobs" -L "static|release" || status=1
-fi
+release_checks() {
+  local ok=0
+  ctest_run win-release release32 -L release || ok=1
+  ctest_run win64-release release64 -L release || ok=1
+  return $ok
+}
+suite "Release programs (32- and 64-bit)" --ctest "$results/release32.xml" --ctest "$results/release64.xml" -- \
+  release_checks
+suite "Native unit tests" --ctest "$results/host.xml" -- ctest_run host host -j"$jobs"
+suite "Unit tests as 32-bit Linux code" --ctest "$results/host32.xml" -- ctest_run host32 host32 -j"$jobs"
+suite "Unit tests with sanitizers" --gtest "$results/asan.xml" -- \
+  env GTEST_OUTPUT="xml:$results/asan.xml" tools/host-asan.sh test
+suite "Fuzzers (20 s each) and the model run" -- tools/fuzz.sh 20
 
+# The 64-bit build under 64-bit Wine, natively.
+suite "Windows 64-bit build under 64-bit Wine" --ctest "$results/win64.xml" --gtest build/win64/test-results -- \
+  ctest_run win64 win64
+
+# The 32-bit build under 32-bit Wine: here, or in the emulated machine with the repository
+# shared at the same path and the Wine prefix on the machine's own memory.
+run_win32() {
+  if runs_32bit; then
+    ctest_run win win32
+    return
+  fi
+  if ! wait "$image_pid"; then
+    image_pid=""
+    echo "FAILED: the emulated machine for 32-bit Wine could not be made; its log:" >&2
+    tail -n 30 "$results/vm32-image.log" >&2
+    return 1
+  fi
+  image_pid=""
+  rm -rf build/win/test-results
+  tools/vm32.sh run --tmpfs "$root/build/win/wine" -- \
+    ctest --test-dir build/win --output-on-failure --output-junit "$results/win32.xml"
+}
+suite "Windows 32-bit build under 32-bit Wine" --ctest "$results/win32.xml" --gtest build/win/test-results -- run_win32
+
+echo
+echo "Suite                                        Result   Time  Counts"
+printf '%s\n' "${summary[@]}"
 if ((status == 0)); then
-  echo "All tests passed in $((SECONDS - started)) s."
+  echo "All suites passed in $((SECONDS - started)) s."
 else
-  echo "Some tests failed ($((SECONDS - started)) s)." >&2
+  echo "Some suites FAILED ($((SECONDS - started)) s)." >&2
 fi
 exit $status

@@ -128,6 +128,18 @@ std::string TestProgramFolder() {
 
 std::string UnixPath(const std::string& path) { return wintest::UnixPath(path); }
 
+bool StartUnix(const std::string& commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string command = commandLine;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    if (info.hThread) CloseHandle(info.hThread);
+    if (info.hProcess) CloseHandle(info.hProcess);
+    return true;
+}
+
 // --- SimFiles.
 
 SimFiles::SimFiles(const std::string& name)

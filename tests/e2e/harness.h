@@ -31,6 +31,10 @@ std::string OutputFolder();
 std::string TestProgramFolder();
 // The Unix path of a file under Wine (for a shell-side check), empty elsewhere.
 std::string UnixPath(const std::string& path);
+// Starts a Unix program under Wine (which starts one from CreateProcess), for what no Windows
+// call can set up, such as a log that is a link to /dev/full, a disk with no room left. Wine
+// gives no handle to wait on: wait for its effect.
+bool StartUnix(const std::string& commandLine);
 
 // The simulator's two files for one run of the program: a folder of its own under the output
 // folder holding script.txt (UTF-8, "version 1" first) and journal.txt.

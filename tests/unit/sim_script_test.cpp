@@ -328,6 +328,27 @@ TEST_F(ScriptTest, TheOpenerIsAskedForTheScriptAtEveryLook) {
     EXPECT_EQ(asked, std::vector<std::string>(2, "Z:\\s.txt"));
 }
 
+TEST_F(ScriptTest, WithALengthTheScriptIsOpenedOnlyWhenItGrew) {
+    int opened = 0;
+    long long length = -1;
+    runner_ = std::make_unique<sim::ScriptRunner>(
+        ras_, path_,
+        [&](const std::string& path) {
+            ++opened;
+            return std::fopen(path.c_str(), "rb");
+        },
+        [&](const std::string&) { return length; });
+    Append("connect A\n");
+    length = 10;  // "connect A\n"
+    EXPECT_EQ(Count(), 1u);
+    EXPECT_EQ(Count(), 1u);
+    EXPECT_EQ(opened, 1);
+    Append("connect B\n");
+    length = -1;  // unknown: opened as without a length
+    EXPECT_EQ(Count(), 2u);
+    EXPECT_EQ(opened, 2);
+}
+
 TEST_F(ScriptTest, NoScriptFileMeansAnEmptyService) {
     Run(dir_.path() + "/missing.txt");
     EXPECT_EQ(Count(), 0u);
