@@ -483,7 +483,7 @@ std::vector<uint32_t> History::DueHandles() const {
         target.tm_isdst = -1;
         uint32_t hour = static_cast<uint32_t>(today.tm_hour), minute = static_cast<uint32_t>(today.tm_min);
         if (Settings.FixedTimeH < hour || (Settings.FixedTimeH == hour && Settings.FixedTimeM < minute)) ++target.tm_mday;
-        fixed = static_cast<int64_t>(std::mktime(&target)) - TickTime;
+        fixed = test::Local(target) - TickTime;
         hasFixed = true;
     }
     if (hasFixed && (!hasForced || fixed <= forced)) {

@@ -159,6 +159,14 @@ std::tm LocalFields(int64_t t) {
 
 #endif
 
+int64_t Local(std::tm fields) {
+#ifdef _WIN32
+    return _mktime64(&fields);  // the 32-bit build's time_t, and so its mktime, is 32 bits wide
+#else
+    return static_cast<int64_t>(std::mktime(&fields));
+#endif
+}
+
 int64_t Local(int year, int month, int day, int hour, int minute, int second) {
     std::tm t{};
     t.tm_year = year - 1900;
@@ -168,7 +176,7 @@ int64_t Local(int year, int month, int day, int hour, int minute, int second) {
     t.tm_min = minute;
     t.tm_sec = second;
     t.tm_isdst = -1;
-    return static_cast<int64_t>(std::mktime(&t));
+    return Local(t);
 }
 
 namespace {

@@ -53,9 +53,11 @@ private:
     bool hadOld_;
 };
 
-// Local time in the current zone, as seconds since 1970, and back to calendar fields (zero
-// when the C library cannot give them), straight from the C library.
+// Local time in the current zone, as seconds since 1970 (from fields normalised as mktime
+// does), and back to calendar fields (zero when the C library cannot give them), straight
+// from the C library and 64 bits wide in every build.
 int64_t Local(int year, int month, int day, int hour, int minute, int second);
+int64_t Local(std::tm fields);
 std::tm LocalFields(int64_t t);
 
 // UTF-8 <-> code page 932, for texts written as UTF-8 in the tests.
