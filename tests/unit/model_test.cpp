@@ -315,9 +315,7 @@ void History::ChangeService() {
 }
 
 void History::ChangeSettings() {
-    std::tm now{};
-    time_t t = static_cast<time_t>(clock_.now);
-    localtime_r(&t, &now);
+    std::tm now = test::LocalFields(clock_.now);
     switch (Pick(11)) {
     case 0: {
         static const uint32_t kUnits[] = {0, 0, 1, 1, 2, 2, 3, 4, 7, 0xFFFFFFFF};
@@ -477,9 +475,7 @@ std::vector<uint32_t> History::DueHandles() const {
     bool hasFixed = false;
     int64_t fixed = 0;
     if (Settings.FixedTime) {
-        std::tm today{};
-        time_t now = static_cast<time_t>(TickTime);
-        localtime_r(&now, &today);
+        std::tm today = test::LocalFields(TickTime);
         std::tm target = today;
         target.tm_hour = static_cast<int>(Settings.FixedTimeH);
         target.tm_min = static_cast<int>(Settings.FixedTimeM);
@@ -487,7 +483,7 @@ std::vector<uint32_t> History::DueHandles() const {
         target.tm_isdst = -1;
         uint32_t hour = static_cast<uint32_t>(today.tm_hour), minute = static_cast<uint32_t>(today.tm_min);
         if (Settings.FixedTimeH < hour || (Settings.FixedTimeH == hour && Settings.FixedTimeM < minute)) ++target.tm_mday;
-        fixed = static_cast<int64_t>(std::mktime(&target)) - TickTime;
+        fixed = test::Local(target) - TickTime;
         hasFixed = true;
     }
     if (hasFixed && (!hasForced || fixed <= forced)) {

@@ -685,12 +685,38 @@ TEST_F(TickTest, PersistentReadErrorLeavesTheDeadlines) {
     EXPECT_NE(prompt_.shown[0].text.find("A0101.csv"), std::string::npos);
 }
 
+// A zone with daylight saving and the days it begins (02:00 standard time is followed by
+// 03:00 summer time) and ends (that day has 25 hours) in one year. msvcrt reads only a zone's
+// names and offsets from TZ and gives any zone with a summer name the US rules (since 2007:
+// the second Sunday of March to the first Sunday of November, at 02:00), so a European rule
+// cannot be told to it; the Windows build checks an American zone in a year after 2007.
+struct DstYear {
+    const char* tz;
+    int year;
+    int beginMonth, beginDay;
+    int endMonth, endDay;
+};
+#ifdef _WIN32
+constexpr DstYear kDst{"EST5EDT", 2024, 3, 10, 11, 3};
+#else
+constexpr DstYear kDst{"CET-1CEST,M3.5.0,M10.5.0/3", 2001, 3, 25, 10, 28};
+#endif
+
 class FixedTimeDstTest : public TickTest {
 protected:
-    test::ScopedTimeZone cet_{"CET-1CEST,M3.5.0,M10.5.0/3"};
+    static int64_t OnBegin(int day, int hour, int minute, int second) {
+        return Local(kDst.year, kDst.beginMonth, kDst.beginDay + day, hour, minute, second);
+    }
+    static int64_t OnEnd(int day, int hour, int minute, int second) {
+        return Local(kDst.year, kDst.endMonth, kDst.endDay + day, hour, minute, second);
+    }
+    test::ScopedTimeZone dst_{kDst.tz};
 };
 
 TEST_F(FixedTimeDstTest, NextFixedTime) {
+    // The zone really changes its offset on both days, or the cases below would prove nothing.
+    ASSERT_EQ(OnBegin(1, 0, 0, 0) - OnBegin(0, 0, 0, 0), 23 * 3600);
+    ASSERT_EQ(OnEnd(1, 0, 0, 0) - OnEnd(0, 0, 0, 0), 25 * 3600);
     struct Case {
         int64_t now;
         uint32_t hour, minute;
@@ -703,17 +729,16 @@ TEST_F(FixedTimeDstTest, NextFixedTime) {
         {Local(2001, 12, 31, 23, 0, 0), 8, 0, Local(2002, 1, 1, 8, 0, 0)},
         {Local(2001, 1, 3, 12, 0, 0), 24, 0, Local(2001, 1, 4, 0, 0, 0)},  // out of range: normalised
         // The day daylight saving ends has 25 hours: tomorrow's 00:00 is 25 h after today's.
-        {Local(2001, 10, 28, 23, 0, 0), 0, 0, Local(2001, 10, 29, 0, 0, 0)},
+        {OnEnd(0, 23, 0, 0), 0, 0, OnEnd(1, 0, 0, 0)},
         // The day it begins has 23; the target's offset is not the one of now.
-        {Local(2001, 3, 24, 23, 40, 0), 23, 30, Local(2001, 3, 25, 23, 30, 0)},
-        {Local(2001, 3, 25, 1, 59, 45), 3, 0, Local(2001, 3, 25, 1, 59, 45) + 15},
+        {OnBegin(-1, 23, 40, 0), 23, 30, OnBegin(0, 23, 30, 0)},
+        {OnBegin(0, 1, 59, 45), 3, 0, OnBegin(0, 1, 59, 45) + 15},
     };
     for (const Case& c : cases) {
         int64_t target = 0;
         EXPECT_TRUE(NextFixedTime(c.now, c.hour, c.minute, &target)) << c.now;
         EXPECT_EQ(target, c.target) << c.now << " " << c.hour << ":" << c.minute;
     }
-    EXPECT_EQ(Local(2001, 10, 29, 0, 0, 0) - Local(2001, 10, 28, 0, 0, 0), 25 * 3600);
     int64_t ignored;
     NextFixedTime(Local(2001, 1, 3, 12, 0, 0), 0xFFFFFFFFu, 0xFFFFFFFFu, &ignored);  // no crash
 }
@@ -725,13 +750,13 @@ TEST_F(FixedTimeDstTest, MidnightOnTheDayDaylightSavingEnds) {
     Settings.FixedTimeH = 0;
     Settings.FixedTimeM = 0;
     ras_.Connect("A");
-    TickAt(Local(2001, 10, 28, 12, 0, 0));
-    for (int s = 45; s < 66; ++s) TickAt(Local(2001, 10, 28, 22, 59, 0) + s);  // 24 h after today's 00:00
+    TickAt(OnEnd(0, 12, 0, 0));
+    for (int s = 45; s < 66; ++s) TickAt(OnEnd(0, 22, 59, 0) + s);  // 24 h after today's 00:00
     EXPECT_EQ(State().displayMode, kModeNormal);
     EXPECT_TRUE(HangUps().empty());
-    TickAt(Local(2001, 10, 28, 23, 59, 45));
+    TickAt(OnEnd(0, 23, 59, 45));
     EXPECT_EQ(State().texts.countdown, test::Cp932(u8"強制切断まで 10 秒"));
-    TickAt(Local(2001, 10, 28, 23, 59, 55));
+    TickAt(OnEnd(0, 23, 59, 55));
     EXPECT_EQ(HangUps().size(), 1u);
 }
 
@@ -741,11 +766,11 @@ TEST_F(FixedTimeDstTest, FixedTimeJustAfterDaylightSavingBegins) {
     Settings.FixedTimeH = 3;  // 03:00 summer time follows 01:59:59 winter time
     Settings.FixedTimeM = 0;
     ras_.Connect("A");
-    TickAt(Local(2001, 3, 25, 1, 0, 0));
-    TickAt(Local(2001, 3, 25, 1, 59, 45));
+    TickAt(OnBegin(0, 1, 0, 0));
+    TickAt(OnBegin(0, 1, 59, 45));
     EXPECT_EQ(State().displayMode, kModeFixedCountdown);
     EXPECT_EQ(State().texts.countdown, test::Cp932(u8"強制切断まで 10 秒"));
-    TickAt(Local(2001, 3, 25, 1, 59, 55));
+    TickAt(OnBegin(0, 1, 59, 55));
     EXPECT_EQ(HangUps().size(), 1u);
 }
 

@@ -1,11 +1,17 @@
-// Helpers for the native unit tests.
+// Helpers for the unit tests, natively over POSIX and iconv, in the Windows build over the
+// Windows API and msvcrt.
 #include "test_support.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
 #include <stdlib.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -31,6 +37,46 @@ int RecordingPrompt::Show(const std::string& text, unsigned style) {
     return answer;
 }
 
+#ifdef _WIN32
+
+namespace {
+
+// The core takes paths in the ANSI code page, so the folder is named and reached in it.
+std::filesystem::path WidePath(const std::string& ansi) {
+    int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], n);
+    return wide;
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+    char base[MAX_PATH + 1];
+    DWORD n = GetTempPathA(sizeof base, base);
+    if (n == 0 || n > MAX_PATH) return;
+    for (unsigned i = 0; i < 1000; ++i) {
+        std::string name = std::string(base, n) + "tolvane-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(GetTickCount() + i);
+        if (CreateDirectoryA(name.c_str(), nullptr)) {
+            path_ = name;
+            return;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return;
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(WidePath(path_), ignored);
+}
+
+bool TempDir::Exists(const std::string& name) const {
+    return GetFileAttributesA((path_ + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+#else
+
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tolvane-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
@@ -43,6 +89,10 @@ TempDir::~TempDir() {
     if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
 }
 
+bool TempDir::Exists(const std::string& name) const { return std::filesystem::exists(path_ + "/" + name); }
+
+#endif
+
 std::string TempDir::Read(const std::string& name) const {
     std::ifstream in(path_ + "/" + name, std::ios::binary);
     std::ostringstream out;
@@ -54,7 +104,35 @@ void TempDir::Write(const std::string& name, const std::string& contents) const 
     std::ofstream(path_ + "/" + name, std::ios::binary) << contents;
 }
 
-bool TempDir::Exists(const std::string& name) const { return std::filesystem::exists(path_ + "/" + name); }
+#ifdef _WIN32
+
+// msvcrt reads TZ in its POSIX form but only the names and offsets: a zone with a daylight
+// name gets the US rules, whatever rule text follows.
+ScopedTimeZone::ScopedTimeZone(const char* tz) {
+    const char* old = getenv("TZ");
+    hadOld_ = old != nullptr;
+    if (old) old_ = old;
+    _putenv_s("TZ", tz);
+    _tzset();
+}
+
+// Never back to no TZ: msvcrt would load the system's zone, and under Wine that zone's lack
+// of daylight dates sticks to every TZ set after it. With no TZ at the start, the last zone
+// set stays; every test that reads local time sets its own.
+ScopedTimeZone::~ScopedTimeZone() {
+    if (!hadOld_) return;
+    _putenv_s("TZ", old_.c_str());
+    _tzset();
+}
+
+std::tm LocalFields(int64_t t) {
+    std::tm fields{};
+    __time64_t tt = t;
+    if (_localtime64_s(&fields, &tt) != 0) fields = std::tm{};
+    return fields;
+}
+
+#else
 
 ScopedTimeZone::ScopedTimeZone(const char* tz) {
     const char* old = getenv("TZ");
@@ -72,6 +150,23 @@ ScopedTimeZone::~ScopedTimeZone() {
     tzset();
 }
 
+std::tm LocalFields(int64_t t) {
+    std::tm fields{};
+    time_t tt = static_cast<time_t>(t);
+    if (!localtime_r(&tt, &fields)) fields = std::tm{};
+    return fields;
+}
+
+#endif
+
+int64_t Local(std::tm fields) {
+#ifdef _WIN32
+    return _mktime64(&fields);  // the 32-bit build's time_t, and so its mktime, is 32 bits wide
+#else
+    return static_cast<int64_t>(std::mktime(&fields));
+#endif
+}
+
 int64_t Local(int year, int month, int day, int hour, int minute, int second) {
     std::tm t{};
     t.tm_year = year - 1900;
@@ -81,10 +176,31 @@ int64_t Local(int year, int month, int day, int hour, int minute, int second) {
     t.tm_min = minute;
     t.tm_sec = second;
     t.tm_isdst = -1;
-    return static_cast<int64_t>(std::mktime(&t));
+    return Local(t);
 }
 
 namespace {
+
+#ifdef _WIN32
+constexpr UINT kUtf8 = CP_UTF8, kCp932 = 932;
+
+// A text that does not convert comes back as it is, as the simulator's own codec keeps it.
+std::string Convert(UINT to, UINT from, const std::string& text) {
+    if (text.empty()) return text;
+    int size = static_cast<int>(text.size());
+    int n = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (n <= 0) return text;
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, text.data(), size, &wide[0], n);
+    int m = WideCharToMultiByte(to, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+    if (m <= 0) return text;
+    std::string out(static_cast<size_t>(m), '\0');
+    WideCharToMultiByte(to, 0, wide.data(), n, &out[0], m, nullptr, nullptr);
+    return out;
+}
+#else
+const char* const kUtf8 = "UTF-8";
+const char* const kCp932 = "CP932";
 
 std::string Convert(const char* to, const char* from, const std::string& text) {
     iconv_t cd = iconv_open(to, from);
@@ -99,15 +215,16 @@ std::string Convert(const char* to, const char* from, const std::string& text) {
     out.resize(out.size() - outLeft);
     return out;
 }
+#endif
 
 }  // namespace
 
-std::string Cp932(const std::string& utf8) { return Convert("CP932", "UTF-8", utf8); }
+std::string Cp932(const std::string& utf8) { return Convert(kCp932, kUtf8, utf8); }
 
 sim::TextCodec Cp932Codec() {
     sim::TextCodec codec;
-    codec.toAnsi = [](const std::string& s) { return Convert("CP932", "UTF-8", s); };
-    codec.toUtf8 = [](const std::string& s) { return Convert("UTF-8", "CP932", s); };
+    codec.toAnsi = [](const std::string& s) { return Convert(kCp932, kUtf8, s); };
+    codec.toUtf8 = [](const std::string& s) { return Convert(kUtf8, kCp932, s); };
     return codec;
 }
 

@@ -1,10 +1,12 @@
-// Shared helpers for the native unit tests: a clean process-wide state per test, a prompt
-// that records, a temporary folder, time zones and code page conversion.
+// Shared helpers for the unit tests (native, and the Windows build under Wine): a clean
+// process-wide state per test, a prompt that records, a temporary folder, time zones and
+// code page conversion.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,8 @@ private:
     std::string path_;
 };
 
-// Sets TZ (POSIX form) for the life of the object.
+// Sets TZ (POSIX form) for the life of the object. On Windows msvcrt reads only the zone's
+// names and offsets, and a TZ that was not set at the start is not unset again.
 class ScopedTimeZone {
 public:
     explicit ScopedTimeZone(const char* tz);
@@ -50,8 +53,12 @@ private:
     bool hadOld_;
 };
 
-// Local time in the current zone, as seconds since 1970.
+// Local time in the current zone, as seconds since 1970 (from fields normalised as mktime
+// does), and back to calendar fields (zero when the C library cannot give them), straight
+// from the C library and 64 bits wide in every build.
 int64_t Local(int year, int month, int day, int hour, int minute, int second);
+int64_t Local(std::tm fields);
+std::tm LocalFields(int64_t t);
 
 // UTF-8 <-> code page 932, for texts written as UTF-8 in the tests.
 std::string Cp932(const std::string& utf8);

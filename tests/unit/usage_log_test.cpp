@@ -2,8 +2,6 @@
 // reading the month's total back, and the file failures.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
