@@ -14,8 +14,6 @@
 
 namespace {
 
-const char kDialogProperty[] = "TolvaneDialog";
-
 // Resource type of a dialog's initialisation data, named by the template id: records of
 // three WORDs (control id, message, string-table id), ended by a control id of 0. Each
 // record sends the message with the string's text to the control (CB_ADDSTRING).
@@ -128,9 +126,13 @@ bool CDialog::DestroyWindow() {
 
 HWND CDialog::GetDlgItem(int id) const { return hwnd ? ::GetDlgItem(hwnd, id) : nullptr; }
 
+// The object rides in the window's user data, read in the process without a system call (a
+// window property costs a round trip to the window server under Wine, and every message asks).
+// Only a window running our procedure holds one: any other window's user data is its own.
 CDialog* CDialog::FromHandle(HWND window) {
-    if (!window) return nullptr;
-    return static_cast<CDialog*>(GetPropA(window, kDialogProperty));
+    if (!window || GetWindowLongPtrA(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&CDialog::WindowProc))
+        return nullptr;
+    return reinterpret_cast<CDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 bool CDialog::OnInitDialog() {
@@ -188,7 +190,7 @@ LRESULT CALLBACK CDialog::WindowProc(HWND window, UINT message, WPARAM wParam, L
 
 void CDialog::Attach(HWND window) {
     hwnd = window;
-    SetPropA(window, kDialogProperty, this);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     dialogClassProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CDialog::WindowProc)));
 }
@@ -196,7 +198,7 @@ void CDialog::Attach(HWND window) {
 void CDialog::Detach() {
     if (!hwnd) return;
     SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(dialogClassProc));
-    RemovePropA(hwnd, kDialogProperty);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     hwnd = nullptr;
     dialogClassProc = nullptr;
 }
