@@ -17,7 +17,8 @@
 #       when the guest could not boot, mount the share or report a status.
 #   tools/vm32.sh shell [--env NAME[=VALUE]]... [--tmpfs PATH]... [--timeout SECONDS]
 #       The same guest with an interactive bash on the console, in the current folder.
-#       `exit` powers it off; Ctrl-A x stops qemu at once.
+#       `exit` powers it off; Ctrl-A x stops qemu at once. When stdin is no terminal, the
+#       shell reads it to its end instead (printf 'make\nexit\n' | tools/vm32.sh shell).
 #
 # The guest's root is never written (qemu -snapshot); /tmp is a tmpfs, the clock is the
 # host's, and a 4 GiB, 2-CPU machine runs the command (TCG: expect about 15 s to boot and
@@ -48,7 +49,8 @@ usage() {
 }
 say() { echo "vm32: $*" >&2; }
 progress() { echo "vm32: $*" >&5; }  # while the build's own output goes to its log
-die() { say "$*"; exit "${2:-1}"; }
+die() { say "$*"; exit 1; }
+fail() { local code=$1; shift; say "$*"; exit "$code"; }  # bad usage: 2; no guest: 125
 
 # ---------------------------------------------------------------------------------------------
 # The image
@@ -65,15 +67,17 @@ mountpoint -q /proc || mount -t proc proc /proc
 mountpoint -q /sys || mount -t sysfs sysfs /sys
 mountpoint -q /dev || mount -t devtmpfs devtmpfs /dev
 mountpoint -q /run || mount -t tmpfs -o mode=0755 run /run
-echo "vm32-init: started" >/dev/console
+# Through the kernel's log: on the console of a run, kept off the shell's console by "quiet".
+say() { echo "vm32-init: $*" >/dev/kmsg; }
+say started
 modprobe -q 9pnet_virtio
 modprobe -q 9p
 mkdir -p /run/vm32
 if mount -t 9p -o trans=virtio,version=9p2000.L vm32ctl /run/vm32; then
   /bin/bash /run/vm32/job.sh
-  echo "vm32-init: job ended with $?" >/dev/console
+  say "job ended with $?"
 else
-  echo "vm32-init: the control share could not be mounted" >/dev/console
+  say "the control share could not be mounted"
 fi
 sync
 echo o >/proc/sysrq-trigger
@@ -129,6 +133,18 @@ EOF
   "${in_root[@]}" fc-cache -s
   guest_init >"$root/sbin/vm32-init"
   chmod 755 "$root/sbin/vm32-init"
+
+  # What debootstrap put in before the exclusions above, and the modules of hardware that
+  # qemu does not emulate.
+  find "$root/usr/share/doc" -mindepth 1 -not -name copyright -not -type d -delete
+  find "$root/usr/share/locale" -mindepth 1 -maxdepth 1 -not -name locale.alias -exec rm -rf {} +
+  rm -rf "$root"/usr/share/man/* "$root"/usr/share/info/*
+  local kernel_dir
+  for kernel_dir in "$root"/lib/modules/*/kernel; do
+    rm -rf "$kernel_dir"/drivers/{gpu,media,infiniband,staging,net/wireless,net/ethernet,bluetooth,isdn,iio} \
+      "$kernel_dir"/sound
+  done
+  "${in_root[@]}" sh -c 'for v in $(ls /lib/modules); do depmod -a "$v"; done'
 
   "${in_root[@]}" apt-get clean
   rm -rf "$root"/var/lib/apt/lists/* "$root"/var/cache/apt/*.bin "$root/usr/sbin/policy-rc.d"
@@ -249,7 +265,7 @@ job_body() {
 set -u
 ctl=/run/vm32
 export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root
-console() { echo "vm32-job: $*" >/dev/console; }
+console() { echo "vm32-job: $*" >/dev/kmsg; }
 failed() { echo "$*" >"$ctl/failed"; console "$*"; exit 1; }
 : >"$ctl/booted"
 [[ $mode == shell ]] && echo 1 >/proc/sys/kernel/printk  # the console is the shell's
@@ -290,28 +306,29 @@ done
 cd "$cwd" || failed "no folder $cwd in the guest"
 for name in "${!guest_env[@]}"; do export "$name=${guest_env[$name]}"; done
 
-if [[ $mode == shell ]]; then
+if [[ $mode == shell && -f $ctl/stdin ]]; then
+  # Input from a pipe or file, read on the host to its end: the console would lose what
+  # arrives before the shell opens it. Its newlines stay newlines.
+  stty -F /dev/ttyS0 -onlcr
+  : >"$ctl/started"
+  setsid -w bash -c 'exec bash -i <"$1" >/dev/ttyS0 2>&1' bash "$ctl/stdin"
+  status=$?
+elif [[ $mode == shell ]]; then
   [[ -n $size ]] && stty -F /dev/ttyS0 $size
   : >"$ctl/started"
   setsid -c -w bash -i </dev/ttyS0 >/dev/ttyS0 2>&1
   status=$?
 else
-  # stdout and stderr leave through the two virtio consoles, held open here (a closed one
-  # forgets its settings) and raw, so that a newline stays a newline. They show up once the
-  # driver has asked qemu. The command itself writes into pipes, as under ctest or CI on the
-  # host: on a tty Wine's console would draw with escape sequences.
-  for port in hvc0 hvc1; do
-    for _ in $(seq 100); do [[ -c /dev/$port ]] && break; sleep 0.1; done
-  done
-  exec 5>/dev/hvc0 6>/dev/hvc1 || failed "no output ports /dev/hvc0 and /dev/hvc1"
-  stty raw -echo <&5 && stty raw -echo <&6 || failed "the output ports cannot be set raw"
+  # The command writes into pipes, as under ctest or CI on the host; what comes out goes to
+  # files on the control share, which the host follows. A write there returns once the host
+  # has it: the output is complete when the status appears.
   mkfifo /run/vm32-out /run/vm32-err || failed "no pipes for the output"
-  cat /run/vm32-out >&5 5>&- 6>&- &
+  cat /run/vm32-out >"$ctl/out" &
   out_pid=$!
-  cat /run/vm32-err >&6 5>&- 6>&- &
+  cat /run/vm32-err >"$ctl/err" &
   err_pid=$!
   : >"$ctl/started"
-  "${command[@]}" </dev/null >/run/vm32-out 2>/run/vm32-err 5>&- 6>&-
+  "${command[@]}" </dev/null >/run/vm32-out 2>/run/vm32-err
   status=$?
   # What the command left running may hold the pipes open: its output gets a few seconds.
   for _ in $(seq 50); do
@@ -320,9 +337,6 @@ else
   done
   kill $out_pid $err_pid 2>/dev/null
   wait $out_pid $err_pid 2>/dev/null
-  # stty sets with TCSADRAIN: what is still in the ports' buffers reaches the host first.
-  stty raw <&5 && stty raw <&6 || console "the output ports were not drained"
-  exec 5>&- 6>&-
 fi
 sync
 echo "$status" >"$ctl/status.new" && mv "$ctl/status.new" "$ctl/status"
@@ -358,8 +372,9 @@ run_guest() {
   ctl=$(mktemp -d "${TMPDIR:-/tmp}/vm32.XXXXXX")
   mkdir "$ctl/share"
   write_job "$ctl/share/job.sh"
-  mkfifo "$ctl/out" "$ctl/err"
-  # Whatever ends this run, qemu, the readers of its output and the control folder go too.
+  : >"$ctl/share/out"
+  : >"$ctl/share/err"
+  # Whatever ends this run, qemu, the followers of its output and the control folder go too.
   qemu_pid="" out_pid="" err_pid="" saved_tty=""
   trap 'cleanup' EXIT
   trap 'cleanup; exit 130' INT
@@ -367,13 +382,8 @@ run_guest() {
 
   # This image stays while the guest uses it: a newer build removes other keys' folders only
   # when it can take this lock.
-  exec 8<"$dir/use.lock" || die "the image folder $dir went away; run again" 125
+  exec 8<"$dir/use.lock" || fail 125 "the image folder $dir went away; run again"
   flock -s 8
-
-  cat "$ctl/out" &
-  out_pid=$!
-  cat "$ctl/err" >&2 &
-  err_pid=$!
 
   local append="root=/dev/vda rw rootfstype=ext4 init=/sbin/vm32-init console=ttyS0 panic=1"
   append+=" fsck.mode=skip mitigations=off"
@@ -386,20 +396,27 @@ run_guest() {
     -drive "file=$dir/root.img,format=raw,if=virtio,snapshot=on"
     -virtfs "local,path=$ctl/share,mount_tag=vm32ctl,security_model=none,id=vm32ctl"
     -virtfs "local,path=$here,mount_tag=repo,security_model=none,multidevs=remap,id=repo"
-    -device virtio-serial-pci
-    -chardev "file,id=out,path=$ctl/out" -device virtconsole,chardev=out
-    -chardev "file,id=err,path=$ctl/err" -device virtconsole,chardev=err
     -nic none
   )
   started=$SECONDS
-  if [[ $mode == shell ]]; then
-    [[ -t 0 ]] && saved_tty=$(stty -g)
+  if [[ $mode == shell && -t 0 ]]; then
+    saved_tty=$(stty -g)
     exec 3<&0
     "${qemu[@]}" -serial mon:stdio <&3 2>"$ctl/qemu.log" &
+  elif [[ $mode == shell ]]; then
+    cat >"$ctl/share/stdin"
+    "${qemu[@]}" -serial mon:stdio </dev/null 2>"$ctl/qemu.log" &
   else
     "${qemu[@]}" -serial "file:$ctl/console.log" </dev/null >"$ctl/qemu.log" 2>&1 &
   fi
   qemu_pid=$!
+  if [[ $mode == run ]]; then
+    # They read to the end once qemu has gone.
+    tail -c +1 -s 0.2 -f --pid="$qemu_pid" "$ctl/share/out" &
+    out_pid=$!
+    tail -c +1 -s 0.2 -f --pid="$qemu_pid" "$ctl/share/err" >&2 &
+    err_pid=$!
+  fi
 
   local timed_out=""
   while kill -0 "$qemu_pid" 2>/dev/null; do
@@ -426,8 +443,7 @@ run_guest() {
     status=125
     if [[ ! -f $ctl/share/booted ]]; then
       if [[ ! -s $ctl/console.log && $mode == run ]]; then
-        say "qemu did not start the guest (status $qemu_status):"
-        sed 's/^/  /' "$ctl/qemu.log" >&2
+        say "qemu did not start the guest (status $qemu_status)"
       elif grep -q 'vm32-init: the control share could not be mounted' "$ctl/console.log" 2>/dev/null; then
         say "the guest booted but could not mount its control share (virtio-9p)"
       else
@@ -444,7 +460,10 @@ run_guest() {
       say "the end of its console:"
       tail -n 25 "$ctl/console.log" | sed 's/^/  /' >&2
     fi
-    [[ -s $ctl/qemu.log && $mode == run ]] && sed 's/^/  qemu: /' "$ctl/qemu.log" >&2
+    if [[ -s $ctl/qemu.log && $mode == run ]]; then
+      say "qemu's own messages:"
+      sed 's/^/  /' "$ctl/qemu.log" >&2
+    fi
   fi
   if [[ -n ${TOLVANE_VM_CONSOLE:-} && -f $ctl/console.log ]]; then
     cp "$ctl/console.log" "$TOLVANE_VM_CONSOLE" || say "could not copy the console to $TOLVANE_VM_CONSOLE"
@@ -464,15 +483,14 @@ stop_qemu() {
   kill -9 "$qemu_pid" 2>/dev/null || true
 }
 
-# The readers end when qemu closes the fifos; if qemu never opened them, opening them here
-# (read-write: that never blocks) lets the readers see their end.
+# The followers of the output end by themselves once qemu has gone; stopped early, they are
+# stopped here.
 finish_readers() {
-  local fifo
-  for fifo in "$ctl/out" "$ctl/err"; do
-    [[ -p $fifo ]] && { exec 4<>"$fifo"; exec 4>&-; }
+  local pid
+  for pid in $out_pid $err_pid; do
+    [[ -n $qemu_pid ]] && kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null || true
   done
-  [[ -n $out_pid ]] && { wait "$out_pid" || true; }
-  [[ -n $err_pid ]] && { wait "$err_pid" || true; }
   out_pid="" err_pid=""
 }
 
@@ -515,11 +533,11 @@ timeout=3600
 while [[ $# -gt 0 ]]; do
   case $1 in
     --env | --tmpfs | --timeout)
-      [[ $# -ge 2 ]] || die "$1 needs a value" 2
+      [[ $# -ge 2 ]] || fail 2 "$1 needs a value"
       ;;&
     --env)
       name=${2%%=*}
-      [[ $name =~ ^[A-Za-z_][A-Za-z0-9_]*$ ]] || die "--env: not a variable name: $name" 2
+      [[ $name =~ ^[A-Za-z_][A-Za-z0-9_]*$ ]] || fail 2 "--env: not a variable name: $name"
       if [[ $2 == *=* ]]; then
         guest_env[$name]=${2#*=}
       elif [[ -n ${!name+set} ]]; then
@@ -529,17 +547,17 @@ while [[ $# -gt 0 ]]; do
       ;;
     --tmpfs)
       path=$2
-      [[ $path == /* ]] || die "--tmpfs: not an absolute path: $path" 2
+      [[ $path == /* ]] || fail 2 "--tmpfs: not an absolute path: $path"
       path=$(realpath -m "$path")
       for kept in / /proc /sys /dev /run /run/vm32 "$here"; do
         [[ $kept == "$path" || $kept == "$path"/* || ($path == / && -n $kept) ]] &&
-          die "--tmpfs: a tmpfs at $path would hide $kept" 2
+          fail 2 "--tmpfs: a tmpfs at $path would hide $kept"
       done
       tmpfs_paths+=("$path")
       shift 2
       ;;
     --timeout)
-      [[ $2 =~ ^[0-9]+$ ]] && ((10#$2 > 0)) || die "--timeout: not a whole number of seconds above 0: $2" 2
+      [[ $2 =~ ^[0-9]+$ ]] && ((10#$2 > 0)) || fail 2 "--timeout: not a whole number of seconds above 0: $2"
       timeout=$((10#$2))
       shift 2
       ;;
@@ -548,7 +566,7 @@ while [[ $# -gt 0 ]]; do
       command=("$@")
       break
       ;;
-    -*) die "unknown option: $1" 2 ;;
+    -*) fail 2 "unknown option: $1" ;;
     *)
       command=("$@")
       break
@@ -556,14 +574,14 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 if [[ $mode == run ]]; then
-  [[ ${#command[@]} -gt 0 ]] || die "run: no command given" 2
+  [[ ${#command[@]} -gt 0 ]] || fail 2 "run: no command given"
 else
-  [[ ${#command[@]} -eq 0 ]] || die "shell takes no command" 2
+  [[ ${#command[@]} -eq 0 ]] || fail 2 "shell takes no command"
 fi
 
 cwd=$(pwd -P)
 [[ $cwd == "$here" || $cwd == "$here"/* ]] ||
-  die "the current folder $cwd is not inside the repository $here, the only folder the guest shares" 2
+  fail 2 "the current folder $cwd is not inside the repository $here, the only folder the guest shares"
 command -v qemu-system-x86_64 >/dev/null || die "qemu-system-x86_64 is missing (package qemu-system-x86)"
 
 # The guest keeps the host's time zone, when the host names one.
