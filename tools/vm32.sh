@@ -297,8 +297,12 @@ print(f"vm32-job: clock moved by {best[1] / 1e9:+.3f} s to the host's (+-{best[0
 PY
 if [[ -n $zone && -f /usr/share/zoneinfo/$zone ]]; then ln -sf "/usr/share/zoneinfo/$zone" /etc/localtime; fi
 
+# The guest's page cache, not direct reads: Wine, loading a program from the share through
+# direct reads, finds its code pages zeroed (page fault at the first instruction of main) when
+# the program is larger than a megabyte or so. Writes still go straight to the host; what the
+# host changes during a run may not be seen.
 mkdir -p "$repo" || failed "no mount point $repo"
-mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000,cache=mmap repo "$repo" ||
+mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000,cache=loose repo "$repo" ||
   failed "the repository share could not be mounted at $repo"
 for path in "${tmpfs_paths[@]}"; do
   { mkdir -p "$path" && mount -t tmpfs -o mode=1777 tmpfs "$path"; } || failed "no tmpfs at $path"
