@@ -4,25 +4,32 @@
 # the same absolute path (CTest files hold absolute paths).
 #
 #   tools/vm32.sh image [--rebuild]
-#       Makes the guest's file system, kernel and initrd once (debootstrap of bookworm with
-#       Wine, wine32, Xvfb, fonts, cmake; about 5 minutes, 2 GB), or reuses them. They live in
-#       ${TOLVANE_VM_CACHE:-${XDG_CACHE_HOME:-~/.cache}/tolvane}/vm32-KEY/, KEY a hash of the
-#       package list and this recipe. Needs root. --rebuild makes them anew.
+#       Makes the guest's file system, kernel and initrd (debootstrap of bookworm with Wine,
+#       wine32, Xvfb, fonts, cmake; 2 to 5 minutes, 1.5 GB), or reuses them at once. They live
+#       in ${TOLVANE_VM_CACHE:-${XDG_CACHE_HOME:-~/.cache}/tolvane}/vm32-KEY/, KEY a hash of
+#       the package list and this recipe; other keys' folders go when a new one is complete.
+#       Needs root. --rebuild makes them anew.
 #   tools/vm32.sh run [--env NAME[=VALUE]]... [--tmpfs PATH]... [--timeout SECONDS] -- COMMAND [ARGS...]
 #       Boots the guest (making the image first when there is none), runs COMMAND as root in
-#       the current folder (which must lie inside the repository), with the named variables of
-#       this environment (or the given values), a tmpfs at each PATH (for Wine prefixes: not on
-#       the share), stdin empty, and streams its stdout and stderr here. Exits with COMMAND's
-#       status; 124 when the timeout (default 3600 s, counted from boot) stopped the guest, 125
-#       when the guest could not boot, mount the share or report a status.
+#       the current folder (which must lie inside the repository) with the named variables of
+#       this environment (unset ones stay unset) or the given values, and a tmpfs at each PATH
+#       (Wine prefixes: not on the share). Its stdin is empty, its stdout and stderr are pipes
+#       whose contents show up here as they come. Exits with COMMAND's status; 124 when the
+#       timeout (default 3600 s, counted from boot) stopped the guest; 125 when the guest did
+#       not boot, mount a share or report a status; 2 on bad usage.
 #   tools/vm32.sh shell [--env NAME[=VALUE]]... [--tmpfs PATH]... [--timeout SECONDS]
-#       The same guest with an interactive bash on the console, in the current folder.
-#       `exit` powers it off; Ctrl-A x stops qemu at once. When stdin is no terminal, the
-#       shell reads it to its end instead (printf 'make\nexit\n' | tools/vm32.sh shell).
+#       The same guest with an interactive bash on the console (this terminal's size, TERM),
+#       in the current folder. `exit` powers it off; Ctrl-A x stops qemu at once. When stdin is
+#       no terminal, the shell reads it to its end instead (printf 'make\nexit\n' | ... shell).
 #
-# The guest's root is never written (qemu -snapshot); /tmp is a tmpfs, the clock is the
-# host's, and a 4 GiB, 2-CPU machine runs the command (TCG: expect about 15 s to boot and
-# 1-2 s for each Wine process to start). TOLVANE_VM_MIRROR picks the Debian mirror;
+# For example, the Windows build's tests, with the prefix the fixture makes on a tmpfs:
+#   tools/vm32.sh run --tmpfs "$PWD/build/win/wine" -- ctest --test-dir build/win -j2
+#
+# The guest: 2 CPUs, 4 GiB, the host's clock and time zone, a tmpfs /tmp, no network but
+# loopback, its root never written (qemu -snapshot). Booting takes 11 to 15 s (twice that on a
+# busy machine), wineboot of a win32 prefix about a minute, a Wine program's start about 1 s.
+# Host packages: qemu-system-x86; for the image also debootstrap and e2fsprogs.
+# TOLVANE_VM_MIRROR and TOLVANE_VM_SECURITY_MIRROR pick the Debian mirrors;
 # TOLVANE_VM_CONSOLE=FILE keeps the guest's console (kernel and init messages) of a run.
 set -euo pipefail
 shopt -s inherit_errexit
@@ -41,7 +48,7 @@ guest_packages=(
 )
 # Modules the initrd loads before the root is mounted; the later ones too, as nothing loads
 # modules by device in the guest (no udev after the initrd).
-guest_modules=(virtio_pci virtio_blk ext4 crc32c_generic virtio_console virtio_net 9pnet_virtio 9p)
+guest_modules=(virtio_pci virtio_blk ext4 crc32c_generic virtio_net 9pnet_virtio 9p)
 
 usage() {
   sed -n '2,/^set -euo/p' "$script" | sed -e '$d' -e 's/^# \{0,1\}//' >&2
@@ -176,7 +183,7 @@ make_image() {
   rm -f "$root"/boot/System.map-* "$root"/boot/config-*
   # Every module the guest needs at boot must be in the initrd.
   local m
-  for m in virtio_blk ext4 virtio_console 9pnet_virtio 9p; do
+  for m in virtio_blk ext4 9pnet_virtio 9p; do
     grep -qE "/$m\.ko(\.[a-z]+)?\$" "$root.initrd-files" ||
       grep -qE "^kernel/.*/$m\.ko\$" "$root/lib/modules/$version/modules.builtin" ||
       { say "the initrd lacks the module $m"; return 1; }
