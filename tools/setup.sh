@@ -59,7 +59,7 @@ if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   fi
   install_missing wine32:i386
 else
-  install_missing qemu-user-static qemu-system-x86 qemu-utils debootstrap e2fsprogs
+  install_missing qemu-user-static qemu-system-x86 debootstrap e2fsprogs
 fi
 
 # LANG=ja_JP.UTF-8 only takes effect once the locale exists.
