@@ -1,6 +1,8 @@
 # Tests that run under Wine. They share one prefix per ctest run: the fixture "wine" prepares
 # it with tools/wine-env.sh before the first of them (a fresh prefix, Japanese locale and
-# fonts, a display for the end-to-end tests) and stops it after the last.
+# fonts, a display for the end-to-end tests) and stops it after the last. Their time-outs only
+# catch a hang: in the emulated machine of the 32-bit build, on a loaded machine, a test takes
+# several times as long as natively.
 set(TOLVANE_WINE_DIR ${CMAKE_BINARY_DIR}/wine CACHE PATH "Folder of the Wine prefix the tests run in")
 set(TOLVANE_WINE_DESKTOP 1024x768 CACHE STRING
     "Size of the virtual desktop the programs run in (it draws captions and the tray); empty: none")
@@ -14,7 +16,7 @@ if(TOLVANE_WINE_DESKTOP)
   list(APPEND prepare_options --desktop ${TOLVANE_WINE_DESKTOP})
 endif()
 add_test(NAME wine_prepare COMMAND ${TOLVANE_WINE_ENV} prepare ${TOLVANE_WINE_DIR} ${prepare_options})
-set_tests_properties(wine_prepare PROPERTIES FIXTURES_SETUP wine LABELS wine-env TIMEOUT 300)
+set_tests_properties(wine_prepare PROPERTIES FIXTURES_SETUP wine LABELS wine-env TIMEOUT 900)
 add_test(NAME wine_stop COMMAND ${TOLVANE_WINE_ENV} stop ${TOLVANE_WINE_DIR})
 set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine-env TIMEOUT 60)
 
@@ -34,7 +36,7 @@ function(add_wine_test name target)
     FIXTURES_REQUIRED wine
     LABELS wine
     ENVIRONMENT "WINEPREFIX=${TOLVANE_WINE_DIR}/prefix;LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8;WINEARCH=${TOLVANE_WINE_ARCH};WINELOADER=${CMAKE_CROSSCOMPILING_EMULATOR};WINEDEBUG=-all;WINEDLLOVERRIDES=rasapi32=n;TZ=JST-9;${results}"
-    TIMEOUT 300)
+    TIMEOUT 900)
 endfunction()
 
 # An end-to-end test program: it runs on the display the fixture chose, one at a time, and the
@@ -49,7 +51,7 @@ function(add_e2e_test name target)
     LABELS e2e
     RESOURCE_LOCK wine_desktop
     ENVIRONMENT "${results}"
-    TIMEOUT 600)
+    TIMEOUT 1800)
 endfunction()
 
 # Puts the simulator's rasapi32.dll beside a Windows-built program, where Wine looks first.

@@ -3,7 +3,7 @@
 file (one entry per ctest test) and the XML files that GoogleTest programs left (one entry per
 case, with the cases a Windows-built program runs inside one ctest test).
 
-    tools/suite_counts.py [--ctest FILE.xml]... [--gtest FILE.xml|FOLDER]...
+    tools/suite_counts.py [--ctest FILE.xml]... [--gtest FILE.xml|FOLDER]... [--fuzz-log FILE]
 prints e.g. "12 tests: 12 passed; 612 cases: 610 passed, 2 skipped". A file named but not
 there, or not readable, counts as a failure: a suite that left no results did not run."""
 import argparse
@@ -42,6 +42,7 @@ def main(argv):
     parser = argparse.ArgumentParser()
     parser.add_argument("--ctest", action="append", default=[])
     parser.add_argument("--gtest", action="append", default=[])
+    parser.add_argument("--fuzz-log", help="the output of tools/fuzz.sh: its fuzzers and the model run")
     args = parser.parse_args(argv)
     out, broken = [], []
     tests = {"passed": 0, "failed": 0, "skipped": 0}
@@ -67,6 +68,15 @@ def main(argv):
             broken.append(f"unreadable {os.path.basename(path)} ({e.__class__.__name__})")
     if files:
         out.append(text(cases, "cases"))
+    if args.fuzz_log:
+        try:
+            with open(args.fuzz_log, encoding="utf-8", errors="replace") as f:
+                log = f.read()
+            fuzzers = {"passed": log.count(" clean: "), "failed": log.count(" FAILED")}
+            out.append(text(fuzzers, "runs") + ("; " + log[log.index("model: histories"):].splitlines()[0]
+                                                if "model: histories" in log else ""))
+        except OSError as e:
+            broken.append(f"no fuzz log ({e.__class__.__name__})")
     print("; ".join(out + broken) or "no results")
     return 1 if broken else 0
 

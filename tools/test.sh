@@ -32,6 +32,9 @@ fi
 # Whatever happens, nothing of the Wine runs is left behind.
 cleanup() {
   [[ -z $image_pid ]] || kill "$image_pid" 2>/dev/null || true
+  if [[ -n ${win32_pid:-} ]]; then  # the background suite and what it runs (vm32.sh stops its machine)
+    kill $(ps -o pid= --ppid "$win32_pid" 2>/dev/null) "$win32_pid" 2>/dev/null || true
+  fi
   for build in win win64; do
     tools/wine-env.sh stop "build/$build/wine" >/dev/null 2>&1 || true
   done
@@ -73,10 +76,14 @@ suite() {
   shift
   echo "=== $name"
   "$@" || result=FAILED
-  local text
-  text=$(python3 tools/suite_counts.py "${counts[@]}") || result=FAILED
+  record "$name" "$result" $((SECONDS - mark)) "${counts[@]}"
+}
+record() {  # NAME RESULT SECONDS COUNTS-OPTIONS...
+  local name=$1 result=$2 seconds=$3 text
+  shift 3
+  text=$(python3 tools/suite_counts.py "$@") || result=FAILED
   [[ $result == passed ]] || status=1
-  summary+=("$(printf '%-44s %-6s %5d s  %s' "$name" "$result" $((SECONDS - mark)) "$text")")
+  summary+=("$(printf '%-44s %-6s %5d s  %s' "$name" "$result" "$seconds" "$text")")
 }
 
 ctest_run() {  # BUILD RESULT-NAME [CTEST OPTIONS...]
@@ -85,6 +92,34 @@ ctest_run() {  # BUILD RESULT-NAME [CTEST OPTIONS...]
   rm -rf "build/$build/test-results"
   ctest --test-dir "build/$build" --output-on-failure --output-junit "$results/$name.xml" "$@"
 }
+
+# The 32-bit build under 32-bit Wine: here, or in the emulated machine with the repository
+# shared at the same path and the Wine prefix on the machine's own memory. Its tests mostly
+# wait on the clock, so the suite runs beside the others, its output kept for the end.
+run_win32() {
+  if runs_32bit; then
+    ctest_run win win32
+    return
+  fi
+  if [[ -n $image_failed ]]; then
+    echo "FAILED: the emulated machine for 32-bit Wine could not be made; its log:"
+    tail -n 30 "$results/vm32-image.log"
+    return 1
+  fi
+  rm -rf build/win/test-results
+  tools/vm32.sh run --tmpfs "$root/build/win/wine" -- \
+    ctest --test-dir build/win --output-on-failure --output-junit "$results/win32.xml"
+}
+image_failed=""
+if [[ -n $image_pid ]]; then
+  wait "$image_pid" || image_failed=1
+  image_pid=""
+fi
+win32_name="Windows 32-bit build under 32-bit Wine"
+win32_mark=$SECONDS
+run_win32 >"$results/win32.log" 2>&1 &
+win32_pid=$!
+echo "=== $win32_name: started beside the other suites, its output at the end ($results/win32.log)"
 
 release_checks() {
   local ok=0
@@ -98,31 +133,18 @@ suite "Native unit tests" --ctest "$results/host.xml" -- ctest_run host host -j"
 suite "Unit tests as 32-bit Linux code" --ctest "$results/host32.xml" -- ctest_run host32 host32 -j"$jobs"
 suite "Unit tests with sanitizers" --gtest "$results/asan.xml" -- \
   env GTEST_OUTPUT="xml:$results/asan.xml" tools/host-asan.sh test
-suite "Fuzzers (20 s each) and the model run" -- tools/fuzz.sh 20
-
+suite "Fuzzers (20 s each) and the model run" --fuzz-log "$results/fuzz.log" -- \
+  bash -c 'set -o pipefail; tools/fuzz.sh 20 2>&1 | tee "$1"' - "$results/fuzz.log"
 # The 64-bit build under 64-bit Wine, natively.
 suite "Windows 64-bit build under 64-bit Wine" --ctest "$results/win64.xml" --gtest build/win64/test-results -- \
   ctest_run win64 win64
 
-# The 32-bit build under 32-bit Wine: here, or in the emulated machine with the repository
-# shared at the same path and the Wine prefix on the machine's own memory.
-run_win32() {
-  if runs_32bit; then
-    ctest_run win win32
-    return
-  fi
-  if ! wait "$image_pid"; then
-    image_pid=""
-    echo "FAILED: the emulated machine for 32-bit Wine could not be made; its log:" >&2
-    tail -n 30 "$results/vm32-image.log" >&2
-    return 1
-  fi
-  image_pid=""
-  rm -rf build/win/test-results
-  tools/vm32.sh run --tmpfs "$root/build/win/wine" -- \
-    ctest --test-dir build/win --output-on-failure --output-junit "$results/win32.xml"
-}
-suite "Windows 32-bit build under 32-bit Wine" --ctest "$results/win32.xml" --gtest build/win/test-results -- run_win32
+echo "=== $win32_name"
+win32_result=passed
+wait "$win32_pid" || win32_result=FAILED
+win32_pid=""
+cat "$results/win32.log"
+record "$win32_name" "$win32_result" $((SECONDS - win32_mark)) --ctest "$results/win32.xml" --gtest build/win/test-results
 
 echo
 echo "Suite                                        Result   Time  Counts"
