@@ -7,6 +7,7 @@
 #include "sim/ras_sim.h"
 #include "sim/sim_codec.h"
 #include "sim/sim_script.h"
+#include "time_scale.h"
 #include "win_support.h"
 
 namespace e2e {
@@ -99,7 +100,7 @@ bool WriteBmp(const std::string& path, HDC dc, HBITMAP bitmap, int width, int he
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs) {
-    ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::max(0, timeoutMs));
+    ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::max(0, Scaled(timeoutMs)));
     for (;;) {
         if (condition()) return true;
         if (GetTickCount64() >= end) return false;
@@ -127,6 +128,8 @@ std::string TestProgramFolder() {
 }
 
 std::string UnixPath(const std::string& path) { return wintest::UnixPath(path); }
+
+void Pause(int ms) { Sleep(static_cast<DWORD>(Scaled(ms))); }
 
 bool StartUnix(const std::string& commandLine) {
     STARTUPINFOA startup{};

@@ -19,8 +19,11 @@ namespace e2e {
 
 constexpr int kDefaultTimeoutMs = 10000;
 
-// Polls `condition` every `stepMs` until it holds or `timeoutMs` has passed.
+// Polls `condition` every `stepMs` until it holds or `timeoutMs` has passed. Every time-out
+// here grows with TOLVANE_E2E_TIME_SCALE (tests/win/time_scale.h).
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kDefaultTimeoutMs, int stepMs = 25);
+// Gives the program `ms` (times the time scale) to do what it does meanwhile.
+void Pause(int ms);
 
 // --- Files of a run.
 

@@ -175,7 +175,7 @@ TEST_F(TolvaneTest, WindowTextsAreSetOnlyWhenTheyChange) {
     for (int id : {IDC_SESSION_TIME, IDC_MONTH_TOTAL}) ASSERT_TRUE(e2e::SetControlText(monitor_, id, "xx"));
     ASSERT_TRUE(SetWindowTextA(monitor_, "zz"));
     EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ControlText(monitor_, IDC_SESSION_TIME) != "xx"; }));
-    Sleep(1100);  // two ticks more
+    e2e::Pause(1100);  // two ticks more
     EXPECT_EQ(e2e::ControlText(monitor_, IDC_MONTH_TOTAL), "xx");
     EXPECT_EQ(e2e::WindowText(monitor_), "zz");
 

@@ -98,7 +98,7 @@ TEST_F(TolvaneTest, SoakUnderARandomTimeline) {
     Sleep(static_cast<DWORD>(seconds) * 1000);
     ASSERT_TRUE(program_.Running()) << "ended during the timeline";
     ASSERT_TRUE(sim_.Sync("end"));
-    Sleep(1500);  // the last drops are swept and logged
+    e2e::Pause(1500);  // the last drops are swept and logged
     ASSERT_TRUE(e2e::PostCommand(monitor_, ID_EXIT));
     DWORD code = 1;
     ASSERT_TRUE(program_.WaitForExit(e2e::kDefaultTimeoutMs, &code));

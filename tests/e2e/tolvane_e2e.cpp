@@ -332,7 +332,7 @@ TEST_F(TolvaneTest, SettingsRefuseBadNumbersAndCancelChangesNothing) {
     ASSERT_TRUE(e2e::SetControlText(dialog, IDC_WARNING_TIME, "9"));
     ASSERT_TRUE(e2e::PostCommand(dialog, IDCANCEL));
     ASSERT_TRUE(e2e::WaitForWindowGone(dialog));
-    Sleep(600);
+    e2e::Pause(600);
     EXPECT_EQ(Get("WarningTime"), 0xBADu);  // nothing saved
     EXPECT_EQ(RegValue(RegQuery(kSettingsKey), "DateOffset"), "");
 }
@@ -347,7 +347,7 @@ TEST_F(TolvaneTest, WithTheSettingsDialogOpenTheMenuCommandsOpenNoSecondDialog) 
     ASSERT_NE(dialog, nullptr);
     for (int command : {ID_SETTINGS, ID_CONNECT, ID_ABOUT}) ASSERT_TRUE(e2e::PostCommand(monitor_, command));
     ASSERT_TRUE(sim_.Sync("commands taken"));
-    Sleep(500);
+    e2e::Pause(500);
     int dialogs = 0;
     for (HWND w : e2e::TopWindows(program_.pid()))
         dialogs += w != monitor_ && IsWindowVisible(w) && e2e::ClassName(w) == "#32770";
@@ -358,7 +358,7 @@ TEST_F(TolvaneTest, WithTheSettingsDialogOpenTheMenuCommandsOpenNoSecondDialog) 
     ASSERT_TRUE(e2e::PostCommand(dialog, IDOK));
     ASSERT_TRUE(e2e::WaitForWindowGone(dialog));
     EXPECT_TRUE(e2e::WaitUntil([&] { return Get("WarningTime") == 7u; }));
-    Sleep(600);
+    e2e::Pause(600);
     EXPECT_EQ(Get("WarningTime"), 7u);  // no second dialog's OK wrote stale values over it
 }
 
@@ -427,7 +427,7 @@ TEST_F(DialTest, CancelDuringTheDialHangsUp) {
     EXPECT_GE(sim_.WaitForJournal("RasHangUpA handle=0x1001 entry=MyISP -> 0"), 0);
     EXPECT_TRUE(e2e::WaitForWindowGone(progress));
     EXPECT_TRUE(e2e::WaitForWindowGone(dial));
-    Sleep(2000);
+    e2e::Pause(2000);
     EXPECT_FALSE(e2e::ControlEnabled(monitor_, IDC_DISCONNECT));  // no connection came up
 }
 
@@ -443,7 +443,7 @@ TEST_F(DialTest, DuringADialTheConnectCommandOpensNoSecondDial) {
     ASSERT_TRUE(e2e::WaitForControlText(progress, IDC_DIAL_STATUS, "MyISP - 0312345678"));
     ASSERT_TRUE(e2e::PostCommand(monitor_, ID_CONNECT));
     ASSERT_TRUE(sim_.Sync("connect taken"));
-    Sleep(500);
+    e2e::Pause(500);
     int dialDialogs = 0;
     for (HWND w : e2e::TopWindows(program_.pid())) dialDialogs += IsWindowVisible(w) && e2e::WindowText(w) == kDialTitle;
     EXPECT_EQ(dialDialogs, 1);

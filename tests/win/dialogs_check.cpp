@@ -32,6 +32,7 @@
 #include "framework/number_field.h"
 #include "framework/prompt_win.h"
 #include "harness.h"
+#include "time_scale.h"
 #include "monitor/connection_table.h"
 #include "ras/dialing.h"
 #include "ras/dialing_win.h"
@@ -353,6 +354,7 @@ HWND Focus() {
 // Waits until `ready` holds, for at most `ms`.
 bool WaitFor(const std::function<bool()>& ready, DWORD ms = 10000) {
     DWORD start = GetTickCount();
+    ms *= static_cast<DWORD>(TimeScale());
     while (!ready()) {
         if (GetTickCount() - start > ms) return false;
         Sleep(15);
@@ -451,7 +453,7 @@ bool AnswerMessageBox(const std::string& expected, const std::string& what) {
 // The window's picture as it is on the screen, saved as a 24-bit BMP in the shot folder.
 void Screenshot(HWND w, const char* name) {
     if (shotFolder.empty()) return;
-    Sleep(400);  // let it paint
+    Sleep(static_cast<DWORD>(Scaled(400)));  // let it paint
     RECT r{};
     GetWindowRect(w, &r);
     const int width = r.right - r.left, height = r.bottom - r.top;

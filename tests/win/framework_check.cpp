@@ -26,6 +26,7 @@
 #include "framework/number_field.h"
 #include "framework/prompt_win.h"
 #include "res/resource.h"
+#include "time_scale.h"
 
 namespace {
 
@@ -501,7 +502,7 @@ void TestMonitor::CheckButtonPictures() {
 void TestMonitor::CheckNestedLoops() {
     // A modal dialog over the monitor window: owned by it, which is disabled meanwhile, and
     // the monitor's timer goes on.
-    TimedDialog about(IDD_ABOUTBOX, nullptr, this, 600);
+    TimedDialog about(IDD_ABOUTBOX, nullptr, this, static_cast<UINT>(Scaled(600)));
     INT_PTR result = about.DoModal();
     Check(result == IDOK, "about: DoModal returns the EndDialog result");
     Check(about.ownerSeen == hwnd && !about.ownerEnabled, "about: owned by the main window, which is disabled");
@@ -514,7 +515,7 @@ void TestMonitor::CheckNestedLoops() {
 
     // A message box: its loop keeps dispatching the monitor's timer.
     int before = ticks;
-    SetTimer(hwnd, 3, 500, nullptr);  // closes the box
+    SetTimer(hwnd, 3, static_cast<UINT>(Scaled(500)), nullptr);  // closes the box
     MessageBoxPrompt().Show("メッセージ", kMbOk);
     Check(ticks - before >= 5, "message box: the main window's timer kept running");
 

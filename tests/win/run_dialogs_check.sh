@@ -16,7 +16,9 @@ shift $(( $# < 2 ? $# : 2 ))
 dir=$build/wine-dialogs
 out=$build/e2e-out/dialogs-run
 
-env -u DISPLAY TOLVANE_XVFB_DISPLAY="$display" tools/wine-env.sh prepare "$dir" --display --desktop 1024x768
+arch=win32
+grep -q 'mingw-x86_64' "$build/CMakeCache.txt" && arch=win64
+env -u DISPLAY TOLVANE_XVFB_DISPLAY="$display" tools/wine-env.sh prepare "$dir" --arch "$arch" --display --desktop 1024x768
 trap 'tools/wine-env.sh stop "$dir"' EXIT
 
 status=0
