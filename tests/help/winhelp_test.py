@@ -2,11 +2,14 @@
 """Tests of the help file writer (tools/winhelp.py) and of Tolvane.HLP made from the guide
 (tools/make_help.py). The files are read back by a small reader of our own, written from the
 layout the help engine reads: header, directory B+ tree, the internal files, the topic records."""
+import contextlib
+import io
 import os
 import random
 import re
 import struct
 import sys
+import tempfile
 import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -561,7 +564,6 @@ class GuideTest(unittest.TestCase):
                 self.assertIn(message, str(e.exception))
 
     def test_the_command_writes_the_file_or_says_why_not(self):
-        import tempfile
         with tempfile.TemporaryDirectory() as tmp:
             guide, resources, out = (os.path.join(tmp, n) for n in ("guide.md", "resource.h", "Tolvane.HLP"))
             with open(guide, "w", encoding="utf-8") as f:
@@ -575,7 +577,10 @@ class GuideTest(unittest.TestCase):
             with open(guide, "w", encoding="utf-8") as f:
                 f.write("## 題名のない説明書\n")
             os.remove(out)
-            self.assertEqual(make_help.main(args), 1)
+            said = io.StringIO()
+            with contextlib.redirect_stderr(said):
+                self.assertEqual(make_help.main(args), 1)
+            self.assertIn("begin with its title", said.getvalue())
             self.assertFalse(os.path.exists(out))
 
 
