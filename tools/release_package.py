@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Packs the release zip: the 32-bit Tolvane.exe at the top, the 64-bit one as x64/Tolvane.exe,
-readme.txt (the Japanese guide as plain text, code page 932, CR LF) and LICENSE.txt. The same
-inputs always give the same bytes: fixed entry order, fixed time stamps and attributes, and
-programs that carry no link time.
+each with the help file Tolvane.HLP beside it, readme.txt (the Japanese guide as plain text,
+code page 932, CR LF) and LICENSE.txt. The same inputs always give the same bytes: fixed entry
+order, fixed time stamps and attributes, and programs that carry no link time.
 
-    tools/release_package.py --exe EXE [--exe64 EXE] --guide README.ja.md --licence LICENSE --out ZIP
+    tools/release_package.py --exe EXE [--exe64 EXE] --hlp Tolvane.HLP --guide README.ja.md --licence LICENSE --out ZIP
     tools/release_package.py --version res/Tolvane.rc      prints the version, e.g. 1.10
 """
 import argparse
@@ -179,6 +179,17 @@ def read_program(path, machine):
     return exe
 
 
+HELP_FILE_MAGIC = b"\x3f\x5f\x03\x00"
+
+
+def read_help_file(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:4] != HELP_FILE_MAGIC or len(data) < 16 or struct.unpack_from("<I", data, 12)[0] != len(data):
+        raise ReleaseError(f"{path} is not a whole help file")
+    return data
+
+
 # --- the zip -----------------------------------------------------------------------------------
 
 def date_time(epoch):
@@ -202,10 +213,16 @@ def write_zip(path, files, stamp):
     os.replace(tmp, path)
 
 
-def package(exe_path, guide_path, licence_path, out_path, epoch=None, exe64_path=None):
+def package(exe_path, guide_path, licence_path, out_path, epoch=None, exe64_path=None, help_path=None):
+    """The zip; the help file, when given, stands beside each program (each opens the help file
+    of its own path)."""
     files = {"Tolvane.exe": read_program(exe_path, MACHINE_I386)}
     if exe64_path:
         files["x64/Tolvane.exe"] = read_program(exe64_path, MACHINE_AMD64)
+    if help_path:
+        help_file = read_help_file(help_path)
+        for exe in [n for n in files if n.endswith("Tolvane.exe")]:
+            files[exe[:-len("exe")] + "HLP"] = help_file
     with open(guide_path, encoding="utf-8") as f:
         readme = to_cp932(markdown_to_text(f.read()), os.path.basename(guide_path))
     with open(licence_path, encoding="utf-8") as f:
@@ -220,6 +237,7 @@ def main(argv):
     parser.add_argument("--version", metavar="RC", help="print the version of this resource script")
     parser.add_argument("--exe")
     parser.add_argument("--exe64")
+    parser.add_argument("--hlp", help="the help file to put beside each program")
     parser.add_argument("--guide")
     parser.add_argument("--licence")
     parser.add_argument("--out")
@@ -229,10 +247,11 @@ def main(argv):
             with open(args.version, encoding="utf-8") as f:
                 print(version_from_rc(f.read()))
             return 0
-        if not (args.exe and args.guide and args.licence and args.out):
-            parser.error("--exe, --guide, --licence and --out are needed")
+        if not (args.exe and args.hlp and args.guide and args.licence and args.out):
+            parser.error("--exe, --hlp, --guide, --licence and --out are needed")
         epoch = os.environ.get("SOURCE_DATE_EPOCH")
-        package(args.exe, args.guide, args.licence, args.out, int(epoch) if epoch else None, args.exe64)
+        package(args.exe, args.guide, args.licence, args.out, int(epoch) if epoch else None, args.exe64,
+                args.hlp)
     except (ReleaseError, OSError) as e:
         print(f"release_package: {e}", file=sys.stderr)
         return 1

@@ -75,8 +75,56 @@ void CApplication::OnHelp() {
     if (!OpenHelp(owner, context)) Prompts().Show(kHelpFailed, kMbOk | kMbIconExclamation);
 }
 
-bool CApplication::OpenHelp(HWND owner, DWORD context) {
-    return WinHelpA(owner, helpFile.c_str(), HELP_CONTEXT, context) != FALSE;
+bool CApplication::OpenHelp(HWND owner, DWORD context) { return CallHelpEngine(owner, helpFile, context); }
+
+namespace {
+
+struct HelpCall {
+    HWND owner;
+    std::string file;
+    DWORD context;
+    BOOL result;
+};
+
+DWORD WINAPI HelpThread(void* data) {
+    auto* call = static_cast<HelpCall*>(data);
+    call->result = WinHelpA(call->owner, call->file.c_str(), HELP_CONTEXT, call->context);
+    return 0;
+}
+
+}  // namespace
+
+bool CallHelpEngine(HWND owner, const std::string& file, DWORD context) {
+    auto* call = new HelpCall{owner, file, context, FALSE};
+    HANDLE thread = CreateThread(nullptr, 0, HelpThread, call, 0, nullptr);
+    if (!thread) {
+        HelpThread(call);
+        bool started = call->result != FALSE;
+        delete call;
+        return started;
+    }
+    for (;;) {
+        DWORD woke = MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            RecordMessage(msg);
+            if (msg.message == WM_QUIT) {
+                // The program ends: the loop that runs it must see the quit, and the call, still
+                // waiting on the viewer, ends with the process (its record stays theirs).
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                CloseHandle(thread);
+                return true;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    bool started = call->result != FALSE;
+    delete call;
+    return started;
 }
 
 HWND CApplication::MainWindowHandle() const { return mainWindow ? mainWindow->hwnd : nullptr; }

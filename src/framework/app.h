@@ -51,6 +51,13 @@ private:
 // The application object, or null before it is constructed.
 CApplication* TheApp();
 
+// WinHelpA(owner, file, HELP_CONTEXT, context). The help engine hands the request to the
+// viewer and waits until the viewer has taken it, and the viewer may first ask the user about
+// a missing or broken file: the call runs on a thread of its own while this thread goes on
+// with its messages, so the window keeps counting and its deadlines keep hanging up. False
+// when the engine could not be started.
+bool CallHelpEngine(HWND owner, const std::string& file, DWORD context);
+
 // The full path of `instance`'s module file, whatever its length; empty when it cannot be had.
 std::string ModulePath(HINSTANCE instance);
 

@@ -232,7 +232,7 @@ void CMonitorDlg::OnExit() {
 void CMonitorDlg::OnShowMonitor() { ShowMonitorWindow(); }
 
 void CMonitorDlg::OnMonitorHelp() {
-    WinHelpA(hwnd, helpFile.c_str(), HELP_CONTEXT, HID_BASE_RESOURCE + IDD_MONITOR);
+    CallHelpEngine(hwnd, helpFile, HID_BASE_RESOURCE + IDD_MONITOR);
 }
 
 // One dial at a time: a second one would take the first one's events.

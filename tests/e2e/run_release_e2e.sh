@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Runs end-to-end tests against the Release Tolvane.exe, the one that ships: the program is
-# copied with the test program and the simulator DLL into a folder of their own, where the
-# tests start it.
+# Runs end-to-end tests against the Release Tolvane.exe, the one that ships: the program and
+# its help file (Tolvane.HLP beside it in the Release build) are copied with the test program and
+# the simulator DLL into a folder of their own, where the tests start it.
 # Usage: run_release_e2e.sh WINE_DIR OUT_DIR RELEASE_EXE TEST_EXE SIM_DLL GTEST_FILTER
 set -euo pipefail
 [[ $# -eq 6 ]] || { sed -n '2,5p' "$0" >&2; exit 2; }
 wine_dir=$1 out=$2 release=$3 test_exe=$4 sim_dll=$5 filter=$6
-if [[ ! -f $release ]]; then
-  echo "FAILED: no Release program at $release (tools/test.sh builds it first)" >&2
-  exit 1
-fi
+help=$(dirname "$release")/Tolvane.HLP
+for file in "$release" "$help"; do
+  if [[ ! -f $file ]]; then
+    echo "FAILED: no $file (tools/test.sh builds the Release program and its help file first)" >&2
+    exit 1
+  fi
+done
 run=$out-program
 rm -rf "$run"
 mkdir -p "$run"
 cp "$release" "$run/Tolvane.exe"
+cp "$help" "$run/Tolvane.HLP"
 cp "$test_exe" "$sim_dll" "$run/"
 exec "$(dirname "$0")/../../tools/wine-env.sh" e2e "$wine_dir" "$out" "$run/$(basename "$test_exe")" \
   "--gtest_filter=$filter"

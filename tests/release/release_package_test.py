@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Tests of the release zip: reproducible bytes, readme.txt in code page 932 with CR LF, a guide
-that names every setting and quotes the program's texts as the program has them.
+"""Tests of the release zip: reproducible bytes, the help file beside each program, readme.txt in
+code page 932 with CR LF, a guide that names every setting and quotes the program's texts as
+the program has them.
 With TOLVANE_EXE set, ExeHeaderTest checks that built program too."""
 import io
 import os
@@ -20,6 +21,11 @@ import release_package as rp  # noqa: E402
 def read(path):
     with open(os.path.join(ROOT, path), encoding="utf-8") as f:
         return f.read()
+
+
+def fake_help(body=b"help"):
+    data = b"\x3f\x5f\x03\x00" + struct.pack("<iiI", 16, -1, 16 + len(body)) + body
+    return data
 
 
 def fake_exe(stamp=0, machine=rp.MACHINE_I386):
@@ -142,6 +148,7 @@ class ZipTest(unittest.TestCase):
         self.exe = self.write("Tolvane.exe", fake_exe())
         self.guide = self.write("guide.md", "# 説明\n\n本文〜です。\n".encode("utf-8"))
         self.licence = self.write("LICENSE", b"MIT License\n\nCopyright\n")
+        self.help = self.write("Tolvane.HLP", fake_help())
 
     def write(self, name, data):
         path = os.path.join(self.tmp.name, name)
@@ -151,7 +158,7 @@ class ZipTest(unittest.TestCase):
 
     def pack(self, name, epoch=1700000000, exe64=None):
         out = os.path.join(self.tmp.name, "out", name)
-        rp.package(self.exe, self.guide, self.licence, out, epoch, exe64)
+        rp.package(self.exe, self.guide, self.licence, out, epoch, exe64, self.help)
         with open(out, "rb") as f:
             return f.read()
 
@@ -161,7 +168,7 @@ class ZipTest(unittest.TestCase):
         try:
             os.environ["TZ"] = "JST-9"
             time.tzset()
-            for path in (self.exe, self.guide, self.licence):
+            for path in (self.exe, self.guide, self.licence, self.help):
                 os.utime(path, (1000000000, 1000000000))
             second = self.pack("b.zip")
         finally:
@@ -172,9 +179,10 @@ class ZipTest(unittest.TestCase):
             time.tzset()
         self.assertEqual(first, second)
 
-    def test_the_zip_holds_the_program_the_readme_and_the_licence(self):
+    def test_the_zip_holds_the_program_its_help_the_readme_and_the_licence(self):
         with zipfile.ZipFile(io.BytesIO(self.pack("a.zip"))) as z:
-            self.assertEqual(z.namelist(), ["LICENSE.txt", "Tolvane.exe", "readme.txt"])
+            self.assertEqual(z.namelist(), ["LICENSE.txt", "Tolvane.HLP", "Tolvane.exe", "readme.txt"])
+            self.assertEqual(z.read("Tolvane.HLP"), fake_help())
             for info in z.infolist():
                 self.assertEqual(info.date_time, (2023, 11, 14, 22, 13, 20))
             self.assertEqual(z.read("Tolvane.exe"), fake_exe())
@@ -184,8 +192,10 @@ class ZipTest(unittest.TestCase):
     def test_the_64_bit_program_has_a_folder_of_its_own_and_each_must_be_of_its_kind(self):
         exe64 = self.write("Tolvane64.exe", fake_exe(machine=rp.MACHINE_AMD64))
         with zipfile.ZipFile(io.BytesIO(self.pack("a.zip", exe64=exe64))) as z:
-            self.assertEqual(z.namelist(), ["LICENSE.txt", "Tolvane.exe", "readme.txt", "x64/Tolvane.exe"])
+            self.assertEqual(z.namelist(), ["LICENSE.txt", "Tolvane.HLP", "Tolvane.exe", "readme.txt",
+                                            "x64/Tolvane.HLP", "x64/Tolvane.exe"])
             self.assertEqual(z.read("x64/Tolvane.exe"), fake_exe(machine=rp.MACHINE_AMD64))
+            self.assertEqual(z.read("x64/Tolvane.HLP"), fake_help())
         for exe, exe64 in ((self.exe, self.exe), (exe64, exe64)):
             self.exe = exe
             with self.assertRaises(rp.ReleaseError):
@@ -195,6 +205,23 @@ class ZipTest(unittest.TestCase):
         self.assertNotEqual(self.pack("a.zip", 1700000000), self.pack("b.zip", 1800000000))
         with zipfile.ZipFile(io.BytesIO(self.pack("c.zip", None))) as z:
             self.assertEqual(z.infolist()[0].date_time, (1980, 1, 1, 0, 0, 0))
+
+    def test_what_is_not_a_whole_help_file_is_refused(self):
+        for data in (b"MZ" + bytes(30), fake_help()[:-1], fake_help() + b"!", b""):
+            with self.subTest(data=data[:8]):
+                self.write("Tolvane.HLP", data)
+                with self.assertRaises(rp.ReleaseError):
+                    self.pack("a.zip")
+                self.assertFalse(os.path.exists(os.path.join(self.tmp.name, "out", "a.zip")))
+
+    def test_the_help_file_is_needed_on_the_command_line(self):
+        out = os.path.join(self.tmp.name, "out", "c.zip")
+        base = ["--exe", self.exe, "--guide", self.guide, "--licence", self.licence, "--out", out]
+        with self.assertRaises(SystemExit):
+            rp.main(base)
+        self.assertEqual(rp.main(base + ["--hlp", self.help]), 0)
+        with zipfile.ZipFile(out) as z:
+            self.assertIn("Tolvane.HLP", z.namelist())
 
     def test_a_program_that_carries_its_link_time_is_refused(self):
         self.write("Tolvane.exe", fake_exe(stamp=0x5F000000))
