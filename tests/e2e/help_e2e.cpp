@@ -3,6 +3,7 @@
 // own topic; a missing or broken help file is the viewer's to report, not the program's.
 #include <cstdio>
 
+#include "time_scale.h"
 #include "tolvane_fixture.h"
 
 namespace e2etest {
@@ -41,14 +42,14 @@ HWND ChildOfClass(HWND window, const char* className) {
 }
 
 // Every visible top-level window of class `className` that belongs to no process of `pids`.
-std::vector<HWND> ForeignWindows(const char* className, std::initializer_list<DWORD> pids) {
+std::vector<HWND> ForeignWindows(const char* className, std::initializer_list<DWORD> pids, bool hiddenToo = false) {
     std::vector<HWND> found;
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
         bool mine = false;
         for (DWORD p : pids) mine = mine || pid == p;
-        if (!mine && IsWindowVisible(w) && e2e::ClassName(w) == className) found.push_back(w);
+        if (!mine && (hiddenToo || IsWindowVisible(w)) && e2e::ClassName(w) == className) found.push_back(w);
     }
     return found;
 }
@@ -96,15 +97,19 @@ protected:
         return text ? SentText(text) : std::string();
     }
 
+    // A viewer that could not show its file keeps a hidden window while it ends; until then the
+    // next help call would hand its command to that viewer instead of starting one.
+    bool ViewerEnded() { return ForeignWindows(kViewerClass, {GetCurrentProcessId()}, true).empty(); }
+
     // Ends the viewer through its windows, as a user closing it would, and waits for its end.
     void CloseViewer() {
-        for (HWND w : ForeignWindows(kViewerClass, {GetCurrentProcessId()})) {
+        for (HWND w : ForeignWindows(kViewerClass, {GetCurrentProcessId()}, true)) {
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
             HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
             PostMessageA(w, WM_CLOSE, 0, 0);
             if (process) {
-                EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0) << "the viewer did not end";
+                EXPECT_EQ(WaitForSingleObject(process, Scaled(10000)), WAIT_OBJECT_0) << "the viewer did not end";
                 CloseHandle(process);
             }
         }
@@ -160,7 +165,7 @@ protected:
         std::string said = ViewerComplaint(IDOK);
         EXPECT_NE(said.find("Tolvane.HLP"), std::string::npos) << e2e::Utf8FromAnsi(said);
         EXPECT_FALSE(ProgramReportedFailure());
-        EXPECT_TRUE(e2e::WaitUntil([&] { return ForeignWindows(kViewerClass, {GetCurrentProcessId()}).empty(); }));
+        EXPECT_TRUE(e2e::WaitUntil([&] { return ViewerEnded(); }));
     }
 };
 
@@ -215,19 +220,20 @@ TEST_F(HelpTest, AMissingHelpFileIsTheViewersToReport) {
     EXPECT_NE(said.find("Tolvane.HLP"), std::string::npos) << e2e::Utf8FromAnsi(said);
     EXPECT_FALSE(ProgramReportedFailure());
     // Once the box is answered the viewer ends.
-    EXPECT_TRUE(e2e::WaitUntil([&] { return ForeignWindows(kViewerClass, {GetCurrentProcessId()}).empty(); }));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return ViewerEnded(); }));
 }
 
 // Only where the help engine itself cannot start the viewer does the program say so, and
 // only for the Help button of a dialog: the window's "ﾍﾙﾌﾟ" asks for the help and nothing more.
 TEST_F(HelpTest, WhereTheViewerCannotStartOnlyTheHelpButtonSaysSo) {
+    ASSERT_TRUE(ViewerEnded());
     ViewerAway away;
     ASSERT_TRUE(away.moved());
     ASSERT_NE(Start(), nullptr);
     ASSERT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(monitor_) != FALSE; }));
     ASSERT_TRUE(e2e::PostCommand(monitor_, ID_HELP_INDEX));
     EXPECT_FALSE(e2e::WaitUntil([&] { return ProgramReportedFailure(); }, 3000));
-    EXPECT_TRUE(ForeignWindows(kViewerClass, {GetCurrentProcessId()}).empty());
+    EXPECT_TRUE(ViewerEnded());
     ASSERT_TRUE(e2e::PostCommand(monitor_, IDC_SETTINGS_BUTTON));
     HWND dialog = WaitForDialog("Tolvane - 設定");
     ASSERT_NE(dialog, nullptr);
