@@ -15,7 +15,6 @@
 #include "monitor/log_files.h"
 #include "monitor/monitor_tick.h"
 #include "monitor/tick_time.h"
-#include "ras/hang_up.h"
 #include "res/resource.h"
 #include "test_support.h"
 
@@ -700,13 +699,6 @@ TEST_F(TickTest, PersistentReadErrorLeavesTheDeadlines) {
 // neither minimises it (HideCnct) nor brings it forward (ShowCnct, a line that stays up) as it
 // closes; the tray picture follows.
 TEST_F(TickTest, TheShutdownsTickLeavesTheWindowAlone) {
-    class InstantWait final : public LineWait {
-    public:
-        void Yield() override { ++now; }
-        uint32_t Milliseconds() override { return now; }
-        uint32_t now = 0;
-    } wait;
-    SetLineWait(&wait);
     SetFiles(nullptr);
     Settings.RunHide = 1;
     Settings.ShowCnct = 1;
@@ -725,7 +717,10 @@ TEST_F(TickTest, TheShutdownsTickLeavesTheWindowAlone) {
         ras_.Connect("B");
         TickAt(Local(2001, 1, 3, 12, 0, 0));
         TickAt(Local(2001, 1, 3, 12, 1, 0));
-        if (c.lineStays) ras_.Fail(sim::Op::kHangUp, 5, 1);
+        if (c.lineStays) {  // A's hang-up is refused, and its wait ends at once
+            ras_.Fail(sim::Op::kHangUp, 5, 1);
+            ras_.Fail(sim::Op::kGetStatus, ERROR_INVALID_HANDLE, 1);
+        }
         view_.calls.clear();
         SaveStateAndRelease(false, tick_, [](RestoredPlacement*) { return false; });
         EXPECT_EQ(ras_.ConnectionCount(), c.lineStays ? 1 : 0) << c.what;
@@ -734,7 +729,6 @@ TEST_F(TickTest, TheShutdownsTickLeavesTheWindowAlone) {
         EXPECT_TRUE(dir.Exists("B0101.csv")) << c.what;
         EXPECT_EQ(dir.Exists("A0101.csv"), !c.lineStays) << c.what;
     }
-    SetLineWait(nullptr);
 }
 
 // The end of the log-on session, sent to the thread while a tick waits on the shell: the lines

@@ -260,6 +260,8 @@ TEST_F(ScriptTest, ScriptDrivesFaultsDialsAndTexts) {
     RASCONNSTATUSA status{};
     status.dwSize = kRasConnStatusSize;
     EXPECT_EQ(ras_.RasGetConnectStatusA(dial, &status), 0u);
+    EXPECT_EQ(status.rasconnstate, RASCS_Disconnected);
+    EXPECT_EQ(ras_.RasHangUpA(dial), 0u);  // again, while it goes
     EXPECT_EQ(ras_.RasGetConnectStatusA(dial, &status), 0u);
     EXPECT_EQ(ras_.RasGetConnectStatusA(dial, &status), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
     HRASCONN line = ras_.Connect("A");

@@ -244,38 +244,6 @@ TEST_F(SimTest, DialErrorAtAChosenStep) {
     EXPECT_EQ(events.back().state, 0x2000u);
 }
 
-// A dial hung up before it connected goes at once unless dial-hangup-polls says otherwise;
-// hangup-polls is for connections only, as it always was.
-TEST_F(SimTest, DialHangUpTakesItsOwnNumberOfStatusQueries) {
-    RASDIALPARAMSA p = Params("MyISP");
-    ras_.SetDialInterval(60000);
-    ras_.SetHangupPolls(5);
-    struct Case {
-        int polls;
-        int answers;  // queries answered after the hang-up, before 6
-    } cases[] = {{-2, 0}, {0, 0}, {3, 3}, {sim::kHangupNever, 100}};  // -2: left at the default
-    for (const Case& c : cases) {
-        if (c.polls != -2) ras_.SetDialHangupPolls(c.polls);
-        HRASCONN h = nullptr;
-        ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, RecordEvent, &h), 0u);
-        ASSERT_EQ(ras_.RasHangUpA(h), 0u);
-        for (int i = 0; i < c.answers; ++i) {
-            RASCONNSTATE state = 0;
-            ASSERT_EQ(Status(h, &state), 0u) << c.polls << " " << i;
-            EXPECT_EQ(state, RASCS_Disconnected);
-            if (i == 0) {
-                EXPECT_EQ(ras_.RasHangUpA(h), 0u);  // hung up again while it goes
-            }
-        }
-        if (c.polls != sim::kHangupNever) {
-            EXPECT_EQ(Status(h), static_cast<uint32_t>(ERROR_INVALID_HANDLE)) << c.polls;
-        }
-    }
-    ras_.WaitForDials();
-    EXPECT_TRUE(events.empty());  // no dial reported another step once hung up
-    EXPECT_EQ(ras_.ConnectionCount(), 0);
-}
-
 TEST_F(SimTest, DialThatFailsAtOnce) {
     RASDIALPARAMSA p = Params("MyISP");
     HRASCONN h = nullptr;
