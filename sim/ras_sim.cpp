@@ -122,6 +122,11 @@ void RasSim::SetHangupPolls(int polls) {
     hangupPolls_ = polls < 0 ? kHangupNever : polls;
 }
 
+void RasSim::SetDialHangupPolls(int polls) {
+    Lock lock(mutex_);
+    dialHangupPolls_ = polls < 0 ? kHangupNever : polls;
+}
+
 void RasSim::SetDialSteps(const std::vector<RASCONNSTATE>& steps) {
     Lock lock(mutex_);
     dialSteps_ = steps;
@@ -191,8 +196,12 @@ void RasSim::Reset() {
         connections_.clear();
         errorTexts_.clear();
         for (int i = 0; i < kOpCount; ++i) faultSet_[i] = false;
-        for (auto& dial : dials_) dial->over = true;
+        for (auto& dial : dials_) {
+            dial->over = true;
+            dial->pollsLeft = 0;
+        }
         hangupPolls_ = 1;
+        dialHangupPolls_ = 0;
         dialSteps_ = {0, 1, 2, 3, 4, 5, 6, 0x2000};
         dialInterval_ = 200;
         dialErrorCode_ = 0;
@@ -313,6 +322,12 @@ RasSim::Dial* RasSim::FindDial(uint32_t handle) {
     return nullptr;
 }
 
+RasSim::Dial* RasSim::FindGoingDial(uint32_t handle) {
+    for (auto& d : dials_)
+        if (d->handle == handle && d->over && d->pollsLeft != 0) return d.get();
+    return nullptr;
+}
+
 RasSim::Connection* RasSim::FirstOf(const std::string& name) {
     for (Connection& c : connections_)
         if (c.name == name) return &c;
@@ -396,6 +411,7 @@ uint32_t RasSim::RasGetConnectStatusA(HRASCONN conn, RASCONNSTATUSA* status) {
     uint32_t error = 0;
     Connection* c = FindConnection(handle);
     Dial* dial = c ? nullptr : FindDial(handle);
+    Dial* going = c || dial ? nullptr : FindGoingDial(handle);
 
     if (TakeFault(Op::kGetStatus, &result)) {
     } else if (!status || status->dwSize != kRasConnStatusSize) {
@@ -410,6 +426,9 @@ uint32_t RasSim::RasGetConnectStatusA(HRASCONN conn, RASCONNSTATUSA* status) {
     } else if (dial) {
         state = dial->state;
         error = dial->error;
+    } else if (going) {
+        state = RASCS_Disconnected;
+        if (going->pollsLeft != kHangupNever) --going->pollsLeft;
     } else {
         result = ERROR_INVALID_HANDLE;
     }
@@ -434,6 +453,7 @@ uint32_t RasSim::RasHangUpA(HRASCONN conn) {
     std::string name;
     Connection* c = FindConnection(handle);
     Dial* dial = c ? nullptr : FindDial(handle);
+    Dial* going = c || dial ? nullptr : FindGoingDial(handle);
 
     if (TakeFault(Op::kHangUp, &result)) {
         if (c) name = c->name;
@@ -447,7 +467,10 @@ uint32_t RasSim::RasHangUpA(HRASCONN conn) {
     } else if (dial) {
         name = dial->name;
         dial->over = true;  // a dial under way stops; no event follows
+        dial->pollsLeft = dialHangupPolls_;
         wake_.notify_all();
+    } else if (going) {
+        name = going->name;
     } else {
         result = ERROR_INVALID_HANDLE;
     }

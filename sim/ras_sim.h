@@ -72,6 +72,9 @@ public:
     bool SetState(const std::string& name, RASCONNSTATE state);  // the first connection of name
     bool Drop(const std::string& name);                          // the first connection vanishes
     void SetHangupPolls(int polls);                              // kHangupNever: never goes
+    // A dial hung up before it connected answers `polls` more status queries (state
+    // RASCS_Disconnected) before its handle is gone; kHangupNever: never goes. Default 0.
+    void SetDialHangupPolls(int polls);
     void SetDialSteps(const std::vector<RASCONNSTATE>& steps);
     void SetDialInterval(int milliseconds);
     void SetDialError(uint32_t code, int afterEvent = 1);  // the next dial only
@@ -142,6 +145,7 @@ private:
         RASCONNSTATE state = 0;
         uint32_t error = 0;
         bool over = false;  // connected or hung up: the handle no longer answers as a dial
+        int pollsLeft = 0;  // hung up: status answers left before the handle goes (kHangupNever: forever)
         bool listed = false;  // enumerated while under way
         bool finished = false;
         std::thread thread;
@@ -162,6 +166,7 @@ private:
     bool IsStandIn(const char* password) const;
     Connection* FindConnection(uint32_t handle);
     Dial* FindDial(uint32_t handle);
+    Dial* FindGoingDial(uint32_t handle);  // hung up, still answering
     Connection* FirstOf(const std::string& name);
     Entry* FindEntryLocked(const std::string& name);
     void RunDial(Dial* dial, std::vector<RASCONNSTATE> steps, int interval, uint32_t errorCode,
@@ -184,6 +189,7 @@ private:
     std::vector<std::string> journal_;
     uint32_t nextHandle_ = kFirstHandle;
     int hangupPolls_ = 1;
+    int dialHangupPolls_ = 0;
     std::vector<RASCONNSTATE> dialSteps_ = {0, 1, 2, 3, 4, 5, 6, 0x2000};
     int dialInterval_ = 200;
     uint32_t dialErrorCode_ = 0;

@@ -188,17 +188,20 @@ bool RunCommand(RasSim& sim, const std::vector<std::string>& w, const std::vecto
         if (!sim.Drop(ansi(w[1]))) *error = "no connection " + QuoteValue(w[1]);
         return error->empty();
     }
-    if (command == "hangup-polls") {
+    if (command == "hangup-polls" || command == "dial-hangup-polls") {  // the second an addition
         if (!Need(w, 2, error)) return false;
-        if (w[1] == "never") {
-            sim.SetHangupPolls(kHangupNever);
-            return true;
+        int polls = kHangupNever;
+        if (w[1] != "never") {
+            if (!ParseNumber(w[1], &number) || number > 0x7FFFFFFF) {
+                *error = "bad count " + w[1];
+                return false;
+            }
+            polls = static_cast<int>(number);
         }
-        if (!ParseNumber(w[1], &number) || number > 0x7FFFFFFF) {
-            *error = "bad count " + w[1];
-            return false;
-        }
-        sim.SetHangupPolls(static_cast<int>(number));
+        if (command == "hangup-polls")
+            sim.SetHangupPolls(polls);
+        else
+            sim.SetDialHangupPolls(polls);
         return true;
     }
     if (command == "dial-steps") {

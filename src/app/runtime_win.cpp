@@ -1,14 +1,22 @@
 // The C++ runtime's failure paths, for Tolvane.exe. The program catches no exception, so a
 // failure the library would throw for (memory exhausted, a length past a string's limit) can
-// only end it; here it ends with abort() at once. Defined here, the library's own versions,
+// only end it; here it ends at once. Defined here, the library's own versions,
 // which throw, stay out of the program, and with them the unwinder, the exception classes and
 // the demangler of the terminate handler that reports an uncaught exception.
+#include <windows.h>
+
 #include <cstdlib>
 #include <new>
 
 namespace {
 
-[[noreturn]] void Fail() { std::abort(); }
+// Not abort(): in a GUI program msvcrt's first shows a task-modal box, whose message loop
+// runs the monitor timer, so ticks would hang lines up and write logs in a program that is
+// already failing. Ended by the system instead, with abort()'s exit code.
+[[noreturn]] void Fail() {
+    TerminateProcess(GetCurrentProcess(), 3);
+    std::abort();  // not reached
+}
 
 void* Allocate(std::size_t size) {
     void* p = std::malloc(size ? size : 1);

@@ -11,7 +11,7 @@ WindowPosition StoredPosition(const RestoredPlacement& placement) {
     if (!placement.workspace) return placement.position;
     // Stored as given, a window under a taskbar at the top or on the left would come back
     // higher or further left at every start.
-    ScreenPoint p = WorkspaceToScreen({placement.position.left, placement.position.top});
+    ScreenPoint p = WorkspaceToScreen(placement.window, {placement.position.left, placement.position.top});
     return {p.x, p.y};
 }
 
@@ -21,7 +21,7 @@ void SaveStateAndRelease(bool silent, MonitorTick& tick,
     // No timer tick may follow before the program ends: one tick now sees the hung-up lines
     // gone and logs their sessions, which would otherwise never reach the monthly log. At the
     // end of the log-on session no box may hold the system up: a log error stays unshown.
-    tick.OnTimer(tick.State().monitorTimerId, !silent);
+    tick.OnShutdown(!silent);
 
     RestoredPlacement placement{};
     if (restoredPlacement(&placement)) {

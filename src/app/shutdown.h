@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "base/window_ref.h"
+
 class MonitorTick;
 
 struct WindowPosition {
@@ -17,6 +19,8 @@ struct RestoredPlacement {
     WindowPosition position;
     // In workspace coordinates (a window without the tool-window style), else in screen ones.
     bool workspace;
+    // The window, whose monitor the workspace coordinates belong to.
+    WindowRef window = nullptr;
 };
 
 // The position stored for the next start, in screen coordinates, where start-up places the

@@ -1,9 +1,11 @@
-// The primary screen as a port: its size, which the settings store checks the stored window
-// position against, and its work area, from which the window's placement is turned into
-// screen coordinates.
+// The screen as a port: the primary screen's size, which the settings store checks the stored
+// window position against, and the monitor that holds a window, from whose work area the
+// window's placement is turned into screen coordinates.
 #pragma once
 
 #include <cstdint>
+
+#include "base/window_ref.h"
 
 constexpr int kSmCxScreen = 0;
 constexpr int kSmCyScreen = 1;
@@ -29,10 +31,13 @@ public:
 
     // kSmCxScreen: the primary screen's width in pixels; kSmCyScreen: its height.
     virtual int GetSystemMetrics(int index) = 0;
-    // The primary monitor's work area (the screen without the taskbar and other application
-    // bars), in screen coordinates. False when it cannot be had; this one cannot tell.
-    virtual bool GetWorkArea(ScreenRect* area) {
-        (void)area;
+    // The monitor that holds `window` (or the nearest one): its whole area and its work area
+    // (without the taskbar and other application bars), in screen coordinates. False when they
+    // cannot be had; this one cannot tell.
+    virtual bool GetWindowMonitor(WindowRef window, ScreenRect* monitor, ScreenRect* work) {
+        (void)window;
+        (void)monitor;
+        (void)work;
         return false;
     }
 };
@@ -42,8 +47,9 @@ public:
 ScreenApi& Screen();
 void SetScreen(ScreenApi* screen);
 
-// A point in workspace coordinates, which GetWindowPlacement gives for a window without the
-// tool-window style: 0,0 is the work area's top-left corner, so with the taskbar at the top or
-// on the left they differ from screen coordinates by the work area's offset. That point in
-// screen coordinates; unchanged when the work area is not known.
-ScreenPoint WorkspaceToScreen(ScreenPoint workspace);
+// A point of `window` in workspace coordinates, which GetWindowPlacement gives for a window
+// without the tool-window style: they are offset from screen coordinates by where the work
+// area of the window's monitor begins within that monitor, so they differ with a taskbar at
+// the top or on the left of it. That point in screen coordinates; unchanged when the monitor
+// is not known.
+ScreenPoint WorkspaceToScreen(WindowRef window, ScreenPoint workspace);

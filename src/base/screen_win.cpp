@@ -1,4 +1,4 @@
-// The screen port over GetSystemMetrics and the primary monitor's work area.
+// The screen port over GetSystemMetrics and the monitors' areas.
 #include <windows.h>
 
 #include "base/screen.h"
@@ -8,13 +8,18 @@ namespace {
 
 static_assert(SM_CXSCREEN == kSmCxScreen && SM_CYSCREEN == kSmCyScreen, "metric indexes");
 
+ScreenRect Rect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
 class SystemScreenApi final : public ScreenApi {
 public:
     int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
-    bool GetWorkArea(ScreenRect* area) override {
-        RECT work{};
-        if (!area || !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) return false;
-        *area = {work.left, work.top, work.right, work.bottom};
+    bool GetWindowMonitor(WindowRef window, ScreenRect* monitor, ScreenRect* work) override {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        HMONITOR held = MonitorFromWindow(static_cast<HWND>(window), MONITOR_DEFAULTTONEAREST);
+        if (!held || !GetMonitorInfoA(held, &info)) return false;
+        *monitor = Rect(info.rcMonitor);
+        *work = Rect(info.rcWork);
         return true;
     }
 };

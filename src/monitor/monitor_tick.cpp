@@ -94,9 +94,36 @@ bool NextFixedTime(int64_t now, uint32_t hour, uint32_t minute, int64_t* target)
 
 void MonitorTick::OnTimer(uint32_t timerId, bool showErrors) {
     if (timerId != state_.monitorTimerId || running_) return;
+    Run(false, showErrors);
+}
+
+void MonitorTick::OnShutdown(bool showErrors) {
+    if (!running_) return Run(true, showErrors);
+    shutdownDue_ = true;
+    shutdownShowsErrors_ = shutdownShowsErrors_ && showErrors;
+}
+
+bool MonitorTick::DeferClose() {
+    if (running_) closeDue_ = true;
+    return running_;
+}
+
+void MonitorTick::Run(bool closing, bool showErrors) {
     running_ = true;
-    Tick();
+    Tick(closing);
+    // A shutdown that came in meanwhile has hung its lines up: its tick logs them now, before
+    // the system may end the process; at the end of the log-on session with no box.
+    while (shutdownDue_) {
+        shutdownDue_ = false;
+        showErrors = showErrors && shutdownShowsErrors_;
+        shutdownShowsErrors_ = true;
+        Tick(true);
+    }
     running_ = false;
+    if (closeDue_) {
+        closeDue_ = false;
+        view_.CloseAfterTick();
+    }
     if (showErrors) ShowLogErrors();
 }
 
@@ -135,7 +162,7 @@ MonitorTick::Deadline MonitorTick::ComputeDeadline(uint32_t longest) const {
     return d;
 }
 
-void MonitorTick::Tick() {
+void MonitorTick::Tick(bool closing) {
     StampTickTime();
     bool changed = RefreshConnections() == TableChange::kChanged;
 
@@ -178,7 +205,7 @@ void MonitorTick::Tick() {
     }
 
     if (changed) {
-        view_.ShowHideOnChange(hasConnections);
+        if (!closing) view_.ShowHideOnChange(hasConnections);
         if (Settings.RunHide) view_.UpdateTrayIcon(static_cast<int>(count));
     }
     view_.EnableDisconnect(hasConnections);

@@ -32,6 +32,8 @@ public:
     virtual void PushTexts(const MonitorTexts& texts) = 0;
     // The window caption.
     virtual void SetCaption(const std::string& title) = 0;
+    // A close that came while a tick ran (MonitorTick::DeferClose), now that it has returned.
+    virtual void CloseAfterTick() = 0;
 };
 
 // What the window keeps for the tick from one tick to the next, at its initial values.
@@ -59,6 +61,14 @@ public:
     // open, the ticks its message loop runs leave theirs waiting, and they follow when it is
     // closed. With `showErrors` false they stay waiting (the end of the log-on session).
     void OnTimer(uint32_t timerId, bool showErrors = true);
+    // The shutdown's tick, after its hang-up: the sessions of the lines that went are logged and
+    // the tray picture follows, but the window is neither shown, hidden, minimised nor brought
+    // forward, since it is closing or going to the tray. A message sent from another thread can
+    // arrive while a tick waits on the shell: then this runs as soon as that tick is done.
+    void OnShutdown(bool showErrors);
+    // A close that arrives while a tick runs must not ask its question inside the tick: true
+    // when it waits for the tick, which then calls the view's CloseAfterTick.
+    bool DeferClose();
     // Button 1007: one more DisconnectTime for the forced deadline, from the next tick on.
     void OnExtend();
     // Button 1001 and its commands: hangs up the displayed connection without asking.
@@ -74,7 +84,8 @@ private:
         int32_t remaining = 0;   // seconds until the deadline, negative when past
     };
 
-    void Tick();
+    void Run(bool closing, bool showErrors);
+    void Tick(bool closing);
     Deadline ComputeDeadline(uint32_t longest) const;
     void ShowConnection(uint32_t shownElapsed, uint32_t shownMonthTotal, const Deadline& deadline);
     void SetDisplayMode(int32_t mode);
@@ -84,7 +95,12 @@ private:
     MonitorState state_;
     void ShowLogErrors();
 
-    bool running_ = false;       // nothing in a tick runs a message loop; guarded all the same
+    // No tick runs a message loop, but the shell may handle messages sent from other threads
+    // while a tick waits on it (Shell_NotifyIconA): what they ask waits for the tick.
+    bool running_ = false;
+    bool shutdownDue_ = false;
+    bool shutdownShowsErrors_ = true;
+    bool closeDue_ = false;
     bool showingError_ = false;  // a log error's box is open
 };
 

@@ -8,6 +8,7 @@
 #include "base/prompt.h"
 #include "base/secure_zero.h"
 #include "monitor/connection_table.h"
+#include "ras/hang_up.h"
 #include "ras/ras_api.h"
 
 RASDIALPARAMSA DialParams;
@@ -134,9 +135,16 @@ void CancelDialing() {
     dialingUnderWay = false;
 }
 
+// The program ends next: the dial is waited for as a line's hang-up is.
 bool AbandonDial() {
     bool underWay = dialingUnderWay;
-    if (underWay) CancelDialing();
+    if (underWay) {
+        CancelDialing();
+        if (DialingHandle) {
+            RASCONNSTATUSA status;
+            WaitUntilGone(DialingHandle, status);
+        }
+    }
     RemoveDeferredPassword();
     return underWay;
 }

@@ -50,8 +50,9 @@ void DialingConnected();
 // the line to drop, and leaves it set.
 void CancelDialing();
 // The program goes away (exit, the end of the log-on session) while the progress dialog may be
-// dialling: a dial under way is hung up as its Cancel would, and a saved password kept for
-// the dial is removed (RemoveDeferredPassword). True when a dial was hung up.
+// dialling: a dial under way is hung up as its Cancel would and waited for as HangUp waits,
+// and a saved password kept for the dial is removed (RemoveDeferredPassword). True when a
+// dial was hung up.
 bool AbandonDial();
 
 // Dials with DialParams. A non-null handle means dialing is under way and each step will

@@ -30,17 +30,16 @@ uint32_t Scope(const char* entryName, ConnectionRecord* (&scope)[kSlotCount]) {
     return n;
 }
 
-void WaitUntilGone(ConnectionRecord& r) {
-    HRASCONN handle = r.rasConn.hrasconn;
-    r.rasStatus.dwSize = kRasConnStatusSize;
+}  // namespace
+
+void WaitUntilGone(HRASCONN handle, RASCONNSTATUSA& status) {
+    status.dwSize = kRasConnStatusSize;
     uint32_t start = LineWaits().Milliseconds();
-    while (Ras().RasGetConnectStatusA(handle, &r.rasStatus) != static_cast<uint32_t>(ERROR_INVALID_HANDLE)) {
+    while (Ras().RasGetConnectStatusA(handle, &status) != static_cast<uint32_t>(ERROR_INVALID_HANDLE)) {
         if (LineWaits().Milliseconds() - start >= kHangUpWaitMs) return;
         LineWaits().Yield();
     }
 }
-
-}  // namespace
 
 LineWait& LineWaits() { return currentWait ? *currentWait : PlatformLineWait(); }
 
@@ -60,5 +59,5 @@ void HangUp(bool silent, const char* entryName) {
         if (handles[i]) Ras().RasHangUpA(handles[i]);
     }
     for (uint32_t i = 0; i < n; ++i)
-        if (handles[i]) WaitUntilGone(*scope[i]);
+        if (handles[i]) WaitUntilGone(handles[i], scope[i]->rasStatus);
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "ras/ras_types.h"
+
 // How the hang-up waits: it gives up the rest of the time slice between two status queries,
 // and reads a millisecond counter to bound the wait.
 class LineWait {
@@ -25,6 +27,11 @@ LineWait& PlatformLineWait();
 // A service that never reports a hung-up connection gone must not hold the program forever:
 // each connection is waited for this long at most; the next refresh sees the line as it is.
 constexpr uint32_t kHangUpWaitMs = 3000;
+
+// Waits, bounded by kHangUpWaitMs, until the service says that `handle`, hung up, is gone:
+// a process must not end right after a hang-up, or the port may stay unusable until it is
+// reset. `status` receives the answers.
+void WaitUntilGone(HRASCONN handle, RASCONNSTATUSA& status);
 
 extern const char kHangUpQuestion[];
 

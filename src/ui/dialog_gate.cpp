@@ -47,6 +47,12 @@ DialogGate& Dialogs() {
     return gate;
 }
 
+WindowRef WindowToFront(const DialogGate& gate, WindowRef mainWindow, PopupWindows& windows) {
+    WindowRef popup = mainWindow ? windows.LastActivePopup(mainWindow) : nullptr;
+    if (popup && popup != mainWindow && windows.IsVisible(popup)) return popup;
+    return gate.Front();
+}
+
 DialogScope::DialogScope(DialogGate& gate, DialogKind kind, Placement placement)
     : gate_(gate), kind_(kind), opened_(placement == kOver) {
     if (placement == kOver)

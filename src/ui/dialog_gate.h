@@ -45,6 +45,26 @@ private:
 // The program's gate; user-interface thread only.
 DialogGate& Dialogs();
 
+// What the system tells of the windows over the main window.
+class PopupWindows {
+public:
+    PopupWindows() = default;
+    PopupWindows(const PopupWindows&) = delete;
+    PopupWindows& operator=(const PopupWindows&) = delete;
+    virtual ~PopupWindows() = default;
+
+    // The system's last active popup of `owner`, or `owner` itself. Windows records an
+    // activation on the owner at the root of the chain only: asked of an owned dialog, it
+    // answers the dialog, even under its own box.
+    virtual WindowRef LastActivePopup(WindowRef owner) = 0;
+    virtual bool IsVisible(WindowRef window) = 0;
+};
+
+// The window that a command finding a dialog open brings to the front: the box or picker the
+// user works in over that dialog, which is the main window's last active popup (boxes and
+// dialogs take it as their owner), else the newest open dialog. Null when there is none.
+WindowRef WindowToFront(const DialogGate& gate, WindowRef mainWindow, PopupWindows& windows);
+
 // Holds a dialog open in a gate for as long as it lives: opened in front of nothing by a
 // command (Opened() false when another dialog was open), or over the open ones.
 class DialogScope {

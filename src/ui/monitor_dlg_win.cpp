@@ -42,13 +42,18 @@ static_assert(kHideQuietly == 0x97, "hide without activating, moving, sizing or 
 // showed are gone then and must be added again.
 const UINT kTaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
 
+class SystemPopups final : public PopupWindows {
+public:
+    WindowRef LastActivePopup(WindowRef owner) override { return GetLastActivePopup(static_cast<HWND>(owner)); }
+    bool IsVisible(WindowRef window) override { return IsWindowVisible(static_cast<HWND>(window)) != FALSE; }
+};
+
 // A command that would open a dialog while one is open brings the open one up instead, or
-// the message box it shows.
-void BringToFront(WindowRef window) {
-    HWND front = static_cast<HWND>(window);
-    if (!front || !IsWindow(front)) return;
-    HWND popup = GetLastActivePopup(front);
-    SetForegroundWindow(popup && IsWindowVisible(popup) ? popup : front);
+// the box or picker it shows.
+void BringToFront() {
+    SystemPopups popups;
+    HWND front = static_cast<HWND>(WindowToFront(Dialogs(), theApp.MainWindowHandle(), popups));
+    if (front && IsWindow(front)) SetForegroundWindow(front);
 }
 
 std::string LoadResourceString(UINT id) {
@@ -189,6 +194,8 @@ void CMonitorDlg::PushTexts(const MonitorTexts& texts) {
 
 void CMonitorDlg::SetCaption(const std::string& title) { SetWindowTextA(hwnd, title.c_str()); }
 
+void CMonitorDlg::CloseAfterTick() { PostMessageA(hwnd, WM_CLOSE, 0, 0); }
+
 void CMonitorDlg::ShowMonitorWindow() {
     if (!IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_SHOW);
     if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
@@ -204,7 +211,7 @@ void CMonitorDlg::OnExtend() { tick.OnExtend(); }
 // The new values count from the next use on; the tray icon follows RunHide at once.
 void CMonitorDlg::OnSettings() {
     DialogScope dialog(Dialogs(), DialogKind::kSettings);
-    if (!dialog.Opened()) return BringToFront(Dialogs().Front());
+    if (!dialog.Opened()) return BringToFront();
     if (!EditSettings()) return;
     StampTickTime();
     UpdateData(false);
@@ -217,7 +224,7 @@ void CMonitorDlg::OnSettings() {
 
 void CMonitorDlg::OnAbout() {
     DialogScope dialog(Dialogs(), DialogKind::kAbout);
-    if (!dialog.Opened()) return BringToFront(Dialogs().Front());
+    if (!dialog.Opened()) return BringToFront();
     CAboutDlg about;
     about.DoModal();
 }
@@ -238,7 +245,7 @@ void CMonitorDlg::OnMonitorHelp() {
 // One dial at a time: a second one would take the first one's events.
 void CMonitorDlg::OnConnect() {
     DialogScope dialog(Dialogs(), DialogKind::kDial);
-    if (!dialog.Opened()) return BringToFront(Dialogs().Front());
+    if (!dialog.Opened()) return BringToFront();
     RunDialDialog();
 }
 
@@ -275,8 +282,10 @@ LRESULT CMonitorDlg::OnSysCommand(WPARAM command, LPARAM) {
     }
 }
 
-// With RunHide the program lives on in the tray: closing only hides the window.
+// With RunHide the program lives on in the tray: closing only hides the window. A close sent
+// from another thread while a tick waits on the shell comes back once the tick is done.
 LRESULT CMonitorDlg::OnClose(WPARAM, LPARAM) {
+    if (tick.DeferClose()) return 0;
     SaveStateAndRelease(false);
     if (Settings.RunHide) {
         ShowWindow(hwnd, SW_HIDE);
@@ -377,7 +386,7 @@ void CMonitorDlg::SaveStateAndRelease(bool silent) {
         // The system gives a window without the tool-window style its place in workspace
         // coordinates; the core turns them into the screen coordinates start-up uses.
         bool toolWindow = (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
-        *restored = {{placement.rcNormalPosition.left, placement.rcNormalPosition.top}, !toolWindow};
+        *restored = {{placement.rcNormalPosition.left, placement.rcNormalPosition.top}, !toolWindow, hwnd};
         return true;
     });
 }

@@ -37,6 +37,7 @@ private:
     void EnableDisconnect(bool enable) override;
     void PushTexts(const MonitorTexts& texts) override;
     void SetCaption(const std::string& title) override;
+    void CloseAfterTick() override;
 
     // Commands.
     void OnDisconnect();

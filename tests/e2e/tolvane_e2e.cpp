@@ -124,6 +124,55 @@ TEST_F(TolvaneTest, CloseAsksAndTheEndedSessionIsLogged) {
     EXPECT_NE(Get("WinPosX"), 0xBADu);
 }
 
+// Closing with HideCnct on and a line up: the shutdown's tick that logs the hung-up session
+// leaves the window where it is, neither minimised nor moved. The session's log is a link to
+// /dev/full, so its write fails and a box holds the close open just after that tick.
+TEST_F(TolvaneTest, ClosingWithALineUpLeavesTheWindowWhereItIs) {
+    Set("HideCnct", 1);
+    Set("WinPosX", 200);
+    Set("WinPosY", 150);
+    ASSERT_NE(Start(), nullptr);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return IsWindowVisible(monitor_) != FALSE; }));
+    ASSERT_TRUE(Connect("MyISP"));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::WindowText(monitor_) == "MyISP"; }));  // its month read
+    std::string log = LogFile(sim_.folder(), "MyISP");
+    std::string unixLog = e2e::UnixPath(sim_.folder()) + log.substr(log.rfind('\\')).replace(0, 1, "/");
+    ASSERT_TRUE(e2e::StartUnix("/bin/ln -sf /dev/full \"" + unixLog + "\""));
+    ASSERT_TRUE(e2e::WaitUntil([&] {
+        HANDLE file = CreateFileA(log.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+    }));
+    RECT before;
+    ASSERT_TRUE(GetWindowRect(monitor_, &before));
+    ASSERT_TRUE(e2e::PostClose(monitor_));
+    HWND question = WaitForOtherWindow("#32770");
+    ASSERT_NE(question, nullptr);
+    EXPECT_TRUE(HasChildText(question, kQuestion));
+    ASSERT_TRUE(e2e::PostCommand(question, IDYES));
+    EXPECT_GE(sim_.WaitForJournal("RasHangUpA handle=0x1001 entry=MyISP -> 0"), 0);
+    // The line that could not be written is reported; every such box is looked under and
+    // dismissed in turn.
+    int boxes = 0;
+    for (;;) {
+        HWND box = nullptr;
+        e2e::WaitUntil([&] {
+            for (HWND w : e2e::TopWindows(program_.pid()))
+                if (w != monitor_ && w != question && IsWindowVisible(w) && e2e::ClassName(w) == "#32770") box = w;
+            return box || !program_.Running();
+        });
+        if (!box || ++boxes > 5) break;
+        RECT now{};
+        EXPECT_FALSE(IsIconic(monitor_)) << "box " << boxes;
+        EXPECT_TRUE(GetWindowRect(monitor_, &now) && now.left == before.left && now.top == before.top) << "box " << boxes;
+        e2e::PostCommand(box, IDCANCEL);
+        e2e::WaitForWindowGone(box);
+    }
+    EXPECT_GE(boxes, 1);
+    EXPECT_TRUE(program_.WaitForExit());
+    EXPECT_EQ(Get("WinPosX"), 200u);
+    EXPECT_EQ(Get("WinPosY"), 150u);
+}
+
 TEST_F(TolvaneTest, ExitAnsweredNoKeepsTheLine) {
     ASSERT_NE(Start(), nullptr);
     ASSERT_TRUE(Connect("MyISP"));
@@ -457,9 +506,10 @@ TEST_F(DialTest, DuringADialTheConnectCommandOpensNoSecondDial) {
     EXPECT_TRUE(e2e::WaitForWindowGone(dial));
 }
 
-// "終了" during a dial hangs the dial's handle up before the program ends.
+// "終了" during a dial hangs the dial's handle up and waits until it is gone (five status
+// queries here) before the program ends.
 TEST_F(DialTest, ExitDuringADialHangsTheDialUpAndEnds) {
-    sim_.AppendScript("dial-interval 1500\n");
+    sim_.AppendScript("dial-interval 1500\ndial-hangup-polls 5\n");
     HWND dial = OpenDial();
     ASSERT_NE(dial, nullptr);
     ASSERT_TRUE(e2e::PostCommand(dial, IDOK));
@@ -473,6 +523,24 @@ TEST_F(DialTest, ExitDuringADialHangsTheDialUpAndEnds) {
     ASSERT_TRUE(program_.WaitForExit(e2e::kDefaultTimeoutMs, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_LT(sim_.WaitForJournal("event handle=0x1001", 2000, static_cast<size_t>(hangUp + 1)), 0);
+    std::vector<std::string> queries;
+    std::vector<std::string> lines = sim_.JournalLines();
+    for (size_t i = static_cast<size_t>(hangUp) + 1; i < lines.size(); ++i)
+        if (lines[i].find("RasGetConnectStatusA handle=0x1001") != std::string::npos)
+            queries.push_back(lines[i].substr(lines[i].find(" -> ")));
+    std::vector<std::string> expected(5, " -> 0 state=0x2001");
+    expected.push_back(" -> 6");
+    EXPECT_EQ(queries, expected);
+}
+
+// Out of memory: the program ends at once with abort()'s code, without the runtime's box and
+// without another timer message run inside it.
+TEST(RuntimeTest, OutOfMemoryEndsAtOnce) {
+    e2e::Program program;
+    ASSERT_TRUE(program.Start("out_of_memory.exe"));
+    DWORD code = 0;
+    ASSERT_TRUE(program.WaitForExit(e2e::kDefaultTimeoutMs, &code));
+    EXPECT_EQ(code, 3u);  // 42: a timer message ran after the failure
 }
 
 // Windows 2000 and later load a stand-in for a saved password. Cleared box, password left as

@@ -30,6 +30,7 @@ public:
         PushChangedTexts(cache, texts, [this](int id, const std::string& text) { sets.emplace_back(id, text); });
     }
     void SetCaption(const std::string&) override {}
+    void CloseAfterTick() override {}
     Sets Take() {
         Sets taken;
         taken.swap(sets);

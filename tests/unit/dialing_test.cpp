@@ -10,6 +10,7 @@
 
 #include "monitor/connection_table.h"
 #include "ras/dialing.h"
+#include "ras/hang_up.h"
 #include "test_support.h"
 
 namespace {
@@ -358,6 +359,44 @@ TEST_F(SavedPasswordTest, AbandonedDialIsHungUpAndThePasswordStillGoes) {
     EXPECT_TRUE(poster_.Posts().empty());  // the dial said nothing more
     EXPECT_FALSE(AbandonDial());           // nothing left to do
     EXPECT_EQ(Count("RasHangUpA"), 1);
+}
+
+// A process must not end right after a hang-up: the abandoned dial is waited for as a line's
+// hang-up is, and no longer.
+TEST_F(DialTest, AnAbandonedDialIsWaitedForBeforeTheProgramEnds) {
+    class CountingWait final : public LineWait {
+    public:
+        void Yield() override { ++yields; }
+        uint32_t Milliseconds() override { return yields; }
+        uint32_t yields = 0;
+    } wait;
+    SetLineWait(&wait);
+    ras_.SetDialInterval(60000);
+    const struct {
+        int polls;
+        int answers;  // status queries answered while the dial goes
+        uint32_t yields;
+    } cases[] = {{0, 0, 0}, {5, 5, 5}, {sim::kHangupNever, static_cast<int>(kHangUpWaitMs) + 1, kHangUpWaitMs}};
+    for (const auto& c : cases) {
+        ras_.SetDialHangupPolls(c.polls);
+        ASSERT_TRUE(Store(0));
+        ASSERT_NE(StartDialing(kTarget), nullptr);
+        ras_.ClearJournal();
+        wait.yields = 0;
+        EXPECT_TRUE(AbandonDial());
+        std::vector<std::string> journal = ras_.Journal();
+        ASSERT_FALSE(journal.empty());
+        EXPECT_NE(journal[0].find("RasHangUpA"), std::string::npos);
+        int answers = 0;
+        for (const std::string& line : journal) answers += line.find("RasGetConnectStatusA") != std::string::npos &&
+                                                             line.find("-> 0 state=0x2001") != std::string::npos;
+        EXPECT_EQ(answers, c.answers) << c.polls;
+        EXPECT_EQ(wait.yields, c.yields) << c.polls;
+        bool gone = journal.back().find("RasGetConnectStatusA") != std::string::npos &&
+                    journal.back().find("-> 6") != std::string::npos;
+        EXPECT_EQ(gone, c.polls != sim::kHangupNever) << c.polls;
+    }
+    SetLineWait(nullptr);
 }
 
 TEST_F(SavedPasswordTest, AConnectedDialIsALineThatOnlyHangUpEnds) {

@@ -1,8 +1,11 @@
 // One dialog at a time: while one is open, a command that would open another (or the same
-// again) is refused and the open one's window is the one to bring to the front.
+// again) is refused, and the open one's window, or the box or picker over it, is brought to
+// the front.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
+#include <set>
 
 #include "ui/dialog_gate.h"
 
@@ -71,6 +74,56 @@ TEST(DialogGate, ScopesOpenOnlyWhatTheyMayAndCloseOnlyWhatTheyOpened) {
     EXPECT_FALSE(gate.AnyOpen());
     DialogScope dial(gate, DialogKind::kDial);
     EXPECT_TRUE(dial.Opened());
+}
+
+// Popups as Windows keeps them: an activated window is recorded as the last active popup of
+// the owner at the root of its chain only; a window asked for its own last active popup
+// answers it while it is there, else itself.
+class SystemLikePopups final : public PopupWindows {
+public:
+    void Open(WindowRef window, WindowRef owner) {
+        owners[window] = owner;
+        shown.insert(window);
+        WindowRef root = window;
+        while (owners.count(root) && owners[root]) root = owners[root];
+        if (root != window) lastActive[root] = window;
+    }
+    void Close(WindowRef window) {
+        shown.erase(window);
+        owners.erase(window);
+    }
+    WindowRef LastActivePopup(WindowRef owner) override {
+        auto it = lastActive.find(owner);
+        return it != lastActive.end() && owners.count(it->second) ? it->second : owner;
+    }
+    bool IsVisible(WindowRef window) override { return shown.count(window) != 0; }
+    std::map<WindowRef, WindowRef> owners;
+    std::map<WindowRef, WindowRef> lastActive;
+    std::set<WindowRef> shown;
+};
+
+TEST(DialogGate, TheBoxOrPickerOverTheOpenDialogComesToTheFront) {
+    const WindowRef main = Window(0x10), dialog = Window(0x100), box = Window(0x101);
+    DialogGate gate;
+    SystemLikePopups popups;
+    popups.shown.insert(main);
+    ASSERT_TRUE(gate.TryOpen(DialogKind::kSettings));
+    // A box the dialog shows before its window is there (the dial dialog's entry cannot be read).
+    popups.Open(box, main);
+    EXPECT_EQ(WindowToFront(gate, main, popups), box);
+    popups.Close(box);
+    EXPECT_EQ(WindowToFront(gate, main, popups), nullptr);
+
+    gate.Shown(DialogKind::kSettings, dialog);
+    popups.Open(dialog, main);
+    EXPECT_EQ(WindowToFront(gate, main, popups), dialog);
+    // "正の整数を入力してください。", the folder picker or the file dialog, owned by the dialog.
+    popups.Open(box, dialog);
+    EXPECT_EQ(popups.LastActivePopup(dialog), dialog);  // what asking the dialog itself gives
+    EXPECT_EQ(WindowToFront(gate, main, popups), box);
+    popups.Close(box);
+    EXPECT_EQ(WindowToFront(gate, main, popups), dialog);
+    EXPECT_EQ(WindowToFront(gate, nullptr, popups), dialog);  // no main window to ask
 }
 
 }  // namespace

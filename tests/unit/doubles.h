@@ -48,6 +48,7 @@ public:
     void EnableDisconnect(bool) override {}
     void PushTexts(const MonitorTexts&) override {}
     void SetCaption(const std::string&) override {}
+    void CloseAfterTick() override {}
 };
 
 class QuietSound final : public Sound {

@@ -25,7 +25,17 @@ using test::Local;
 class RecordingView final : public MonitorView {
 public:
     void ShowHideOnChange(bool has) override { calls.push_back(has ? "show-hide 1" : "show-hide 0"); }
-    void UpdateTrayIcon(int kind) override { calls.push_back("tray " + std::to_string(kind)); }
+    void UpdateTrayIcon(int kind) override {
+        calls.push_back("tray " + std::to_string(kind));
+        // Shell_NotifyIconA waits on the shell, and messages sent to the thread meanwhile are
+        // handled there: this runs one such handler, once.
+        if (auto handler = std::move(duringTray)) {
+            duringTray = nullptr;
+            handler();
+        }
+    }
+    void CloseAfterTick() override { calls.push_back("close"); }
+    std::function<void()> duringTray;
     void ApplyDisplayMode(int32_t mode) override { calls.push_back("layout " + std::to_string(mode)); }
     size_t Count(const std::string& call) const {
         size_t n = 0;
@@ -683,6 +693,88 @@ TEST_F(TickTest, PersistentReadErrorLeavesTheDeadlines) {
     ASSERT_EQ(prompt_.shown.size(), 3u);  // A's read, then B's and A's lines
     EXPECT_NE(prompt_.shown[0].text.find(test::Cp932(u8"の読み込みに失敗しました")), std::string::npos);
     EXPECT_NE(prompt_.shown[0].text.find("A0101.csv"), std::string::npos);
+}
+
+// The shutdown's own tick logs the sessions the hang-up ended but leaves the window alone: it
+// neither minimises it (HideCnct) nor brings it forward (ShowCnct, a line that stays up) as it
+// closes; the tray picture follows.
+TEST_F(TickTest, TheShutdownsTickLeavesTheWindowAlone) {
+    SetFiles(nullptr);
+    Settings.RunHide = 1;
+    Settings.ShowCnct = 1;
+    Settings.HideCnct = 1;
+    const struct {
+        const char* what;
+        bool lineStays;  // its hang-up is refused
+        const char* tray;
+    } cases[] = {{"every line goes", false, "tray 0"}, {"one line stays", true, "tray 1"}};
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        Settings.LogPath = dir.path();
+        ras_.Reset();
+        FreshTable();
+        ras_.Connect("A");
+        ras_.Connect("B");
+        TickAt(Local(2001, 1, 3, 12, 0, 0));
+        TickAt(Local(2001, 1, 3, 12, 1, 0));
+        if (c.lineStays) {  // A's hang-up is refused, and its wait ends at once
+            ras_.Fail(sim::Op::kHangUp, 5, 1);
+            ras_.Fail(sim::Op::kGetStatus, ERROR_INVALID_HANDLE, 1);
+        }
+        view_.calls.clear();
+        SaveStateAndRelease(false, tick_, [](RestoredPlacement*) { return false; });
+        EXPECT_EQ(ras_.ConnectionCount(), c.lineStays ? 1 : 0) << c.what;
+        EXPECT_FALSE(view_.Called("show-hide 0") || view_.Called("show-hide 1")) << c.what;
+        EXPECT_TRUE(view_.Called(c.tray)) << c.what;
+        EXPECT_TRUE(dir.Exists("B0101.csv")) << c.what;
+        EXPECT_EQ(dir.Exists("A0101.csv"), !c.lineStays) << c.what;
+    }
+}
+
+// The end of the log-on session, sent to the thread while a tick waits on the shell: the lines
+// are hung up at once, without a question, and their sessions logged as soon as that tick is
+// done, before the system ends the process. The window is left alone.
+TEST_F(TickTest, EndOfSessionDuringATickLogsItsLinesWhenTheTickReturns) {
+    test::TempDir dir;
+    Settings.LogPath = dir.path();
+    SetFiles(nullptr);
+    Settings.RunHide = 1;
+    ras_.Connect("A");
+    TickAt(Local(2001, 1, 3, 12, 0, 0));
+    TickAt(Local(2001, 1, 3, 12, 0, 30));
+    size_t hungUp = 0;
+    view_.duringTray = [&] {
+        SaveStateAndRelease(true, tick_, [](RestoredPlacement*) { return false; });
+        hungUp = view_.calls.size();
+    };
+    ras_.Connect("B");  // the tray picture changes: the message comes in there
+    TickAt(Local(2001, 1, 3, 12, 0, 31));
+    EXPECT_EQ(ras_.ConnectionCount(), 0);
+    EXPECT_EQ(ConnectionTable.activeCount, 0u);
+    EXPECT_TRUE(dir.Exists("A0101.csv"));
+    EXPECT_TRUE(dir.Exists("B0101.csv"));
+    EXPECT_TRUE(prompt_.shown.empty());
+    ASSERT_GT(hungUp, 0u);
+    std::vector<std::string> after(view_.calls.begin() + static_cast<long>(hungUp), view_.calls.end());
+    EXPECT_NE(std::find(after.begin(), after.end(), "tray 0"), after.end());
+    EXPECT_EQ(std::find(after.begin(), after.end(), "show-hide 0"), after.end());
+}
+
+// A close sent while a tick waits on the shell asks nothing inside the tick: it comes back to
+// the window once the tick is done, once.
+TEST_F(TickTest, CloseDuringATickIsCarriedOutWhenTheTickReturns) {
+    Settings.RunHide = 1;
+    bool deferred = false;
+    view_.duringTray = [&] { deferred = tick_.DeferClose(); };
+    ras_.Connect("A");
+    TickAt(Local(2001, 1, 3, 12, 0, 0));
+    EXPECT_TRUE(deferred);
+    ASSERT_FALSE(view_.calls.empty());
+    EXPECT_EQ(view_.calls.back(), "close");  // after everything the tick did
+    EXPECT_EQ(view_.Count("close"), 1u);
+    EXPECT_FALSE(tick_.DeferClose());  // no tick running: the close runs at once
+    TickAt(Local(2001, 1, 3, 12, 0, 1));
+    EXPECT_EQ(view_.Count("close"), 1u);
 }
 
 // A zone with daylight saving and the days it begins (02:00 standard time is followed by

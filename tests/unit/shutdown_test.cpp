@@ -2,7 +2,9 @@
 // position and the settings are saved whatever the answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "app/settings_store.h"
 #include "app/shutdown.h"
@@ -109,27 +111,58 @@ TEST_F(ShutdownTest, UnreadablePositionKeepsTheLastOne) {
 
 // --- The window's position across a restart, with the taskbar where the user put it.
 
-// A 1024 x 768 primary screen whose work area the test chooses.
-class WorkAreaScreen final : public ScreenApi {
+const WindowRef kWindow = reinterpret_cast<WindowRef>(static_cast<uintptr_t>(0x77));
+
+struct Monitor {
+    ScreenRect area;
+    ScreenRect work;
+};
+
+// Monitors as the system arranges them, the first the primary one (1024 x 768), and the
+// window's rectangle on them: it is held by the monitor it overlaps most.
+class MonitorsScreen final : public ScreenApi {
 public:
-    int GetSystemMetrics(int index) override { return index == kSmCxScreen ? 1024 : index == kSmCyScreen ? 768 : 0; }
-    bool GetWorkArea(ScreenRect* area) override {
-        if (!known) return false;
-        *area = work;
+    int GetSystemMetrics(int index) override {
+        const ScreenRect& a = monitors[0].area;
+        return index == kSmCxScreen ? a.right - a.left : index == kSmCyScreen ? a.bottom - a.top : 0;
+    }
+    bool GetWindowMonitor(WindowRef window, ScreenRect* monitor, ScreenRect* work) override {
+        if (!known || window != kWindow) return false;
+        const Monitor& m = Holding(windowRect);
+        *monitor = m.area;
+        *work = m.work;
         return true;
     }
-    ScreenRect work{0, 0, 1024, 768};
+    const Monitor& Holding(const ScreenRect& r) const {
+        const Monitor* best = &monitors[0];
+        int64_t most = -1;
+        for (const Monitor& m : monitors) {
+            int64_t w = std::min(r.right, m.area.right) - std::max(r.left, m.area.left);
+            int64_t h = std::min(r.bottom, m.area.bottom) - std::max(r.top, m.area.top);
+            int64_t overlap = w > 0 && h > 0 ? w * h : 0;
+            if (overlap > most) {
+                most = overlap;
+                best = &m;
+            }
+        }
+        return *best;
+    }
+    std::vector<Monitor> monitors{{{0, 0, 1024, 768}, {0, 0, 1024, 768}}};
+    ScreenRect windowRect{};
     bool known = true;
 };
 
 // The window as the system keeps it: placed by start-up in screen coordinates, reported by
-// GetWindowPlacement in workspace coordinates unless it is a tool window.
+// GetWindowPlacement in workspace coordinates (offset by where its monitor's work area begins
+// within that monitor) unless it is a tool window.
 struct PlacedWindow {
     ScreenPoint at;
     bool toolWindow = false;
-    RestoredPlacement Placement(const ScreenRect& work) const {
-        if (toolWindow) return {{at.x, at.y}, false};
-        return {{at.x - work.left, at.y - work.top}, true};
+    RestoredPlacement Placement(MonitorsScreen& screen) const {
+        screen.windowRect = {at.x, at.y, at.x + 100, at.y + 45};
+        if (toolWindow) return {{at.x, at.y}, false, kWindow};
+        const Monitor& m = screen.Holding(screen.windowRect);
+        return {{at.x - (m.work.left - m.area.left), at.y - (m.work.top - m.area.top)}, true, kWindow};
     }
 };
 
@@ -143,18 +176,23 @@ protected:
         SetScreen(nullptr);
         ShutdownTest::TearDown();
     }
-    // Closed where it stands, then started again: where start-up puts it.
-    ScreenPoint CloseAndStart(const PlacedWindow& window) {
+    // Closed where it stands: the position stored.
+    ScreenPoint Close(const PlacedWindow& window) {
         SaveStateAndRelease(false, tick_, [&](RestoredPlacement* p) {
-            *p = window.Placement(screen_.work);
+            *p = window.Placement(screen_);
             return true;
         });
+        return {Settings.WinPosX, Settings.WinPosY};
+    }
+    // Closed, then started again: where start-up puts it.
+    ScreenPoint CloseAndStart(const PlacedWindow& window) {
+        Close(window);
         Settings = SettingsRecord{};
         LoadSettings();
         return {Settings.WinPosX, Settings.WinPosY};
     }
 
-    WorkAreaScreen screen_;
+    MonitorsScreen screen_;
 };
 
 TEST_F(PositionTest, ClosedAndStartedAgainTheWindowIsWhereItWas) {
@@ -164,7 +202,7 @@ TEST_F(PositionTest, ClosedAndStartedAgainTheWindowIsWhereItWas) {
         {0, 0, 1024, 728},   // taskbar at the bottom: both coordinate systems agree
     };
     for (const ScreenRect& area : areas) {
-        screen_.work = area;
+        screen_.monitors[0].work = area;
         const ScreenPoint places[] = {{100, 200}, {area.left, area.top}, {area.left + 1, area.top + 1}, {900, 700}};
         for (ScreenPoint place : places) {
             PlacedWindow window{place};
@@ -181,8 +219,42 @@ TEST_F(PositionTest, ClosedAndStartedAgainTheWindowIsWhereItWas) {
     }
 }
 
-TEST_F(PositionTest, ToolWindowsAndUnknownWorkAreasKeepTheReportedPosition) {
-    screen_.work = {0, 40, 1024, 768};
+// A second monitor to the right of the primary one, whose taskbar is at its top: each
+// monitor's own work area converts the position of a window it holds.
+TEST_F(PositionTest, AWindowOnASecondMonitorIsStoredWhereItIs) {
+    screen_.monitors = {{{0, 0, 1024, 768}, {0, 40, 1024, 768}}, {{1024, -100, 2304, 924}, {1024, -100, 2304, 924}}};
+    const struct {
+        const char* what;
+        ScreenRect secondWork;
+        ScreenPoint at;
+    } cases[] = {
+        {"on the second monitor", {1024, -100, 2304, 924}, {1500, 300}},
+        {"above the primary one", {1024, -100, 2304, 924}, {1200, -80}},
+        {"second monitor with its own bar on the left", {1084, -100, 2304, 924}, {1500, 300}},
+        {"second monitor with its own bar at the top", {1024, -70, 2304, 924}, {1500, 300}},
+        {"mostly on the second monitor", {1024, -100, 2304, 924}, {1000, 100}},
+        {"mostly on the primary monitor", {1084, -100, 2304, 924}, {950, 100}},
+    };
+    for (const auto& c : cases) {
+        screen_.monitors[1].work = c.secondWork;
+        ScreenPoint stored = Close(PlacedWindow{c.at});
+        EXPECT_EQ(stored.x, c.at.x) << c.what;
+        EXPECT_EQ(stored.y, c.at.y) << c.what;
+    }
+
+    // Its top-left corner on the primary screen, so the next start takes the position: the
+    // window comes back where it was instead of creeping down by the taskbar's height.
+    PlacedWindow window{{1000, 100}};
+    for (int start = 0; start < 3; ++start) {
+        ScreenPoint after = CloseAndStart(window);
+        EXPECT_EQ(after.x, 1000) << start;
+        EXPECT_EQ(after.y, 100) << start;
+        window.at = after;
+    }
+}
+
+TEST_F(PositionTest, ToolWindowsAndUnknownMonitorsKeepTheReportedPosition) {
+    screen_.monitors[0].work = {0, 40, 1024, 768};
     PlacedWindow tool{{100, 200}, true};  // reported in screen coordinates already
     ScreenPoint after = CloseAndStart(tool);
     EXPECT_EQ(after.x, 100);
@@ -191,7 +263,7 @@ TEST_F(PositionTest, ToolWindowsAndUnknownWorkAreasKeepTheReportedPosition) {
     // Nothing to convert with: the report is taken as it is.
     screen_.known = false;
     SaveStateAndRelease(false, tick_, [](RestoredPlacement* p) {
-        *p = {{100, 160}, true};
+        *p = {{100, 160}, true, kWindow};
         return true;
     });
     EXPECT_EQ(Settings.WinPosX, 100);
@@ -199,12 +271,16 @@ TEST_F(PositionTest, ToolWindowsAndUnknownWorkAreasKeepTheReportedPosition) {
 }
 
 TEST_F(PositionTest, ConversionWrapsInsteadOfOverflowing) {
-    screen_.work = {60, 40, 1024, 768};
-    EXPECT_EQ(StoredPosition({{INT32_MAX, INT32_MAX}, true}).left, INT32_MIN + 59);
-    EXPECT_EQ(StoredPosition({{-32000, -32000}, true}).top, -31960);
+    screen_.monitors[0].work = {60, 40, 1024, 768};
+    screen_.windowRect = {0, 0, 100, 45};
+    EXPECT_EQ(StoredPosition({{INT32_MAX, INT32_MAX}, true, kWindow}).left, INT32_MIN + 59);
+    EXPECT_EQ(StoredPosition({{-32000, -32000}, true, kWindow}).top, -31960);
+    screen_.monitors[0] = {{INT32_MIN, INT32_MIN, 0, 0}, {INT32_MAX, INT32_MAX, 0, 0}};
+    EXPECT_EQ(StoredPosition({{5, 6}, true, kWindow}).left, 4);  // wrapped, never undefined
     // Such a position is not trusted at the next start.
+    screen_.monitors[0] = {{0, 0, 1024, 768}, {60, 40, 1024, 768}};
     SaveStateAndRelease(false, tick_, [](RestoredPlacement* p) {
-        *p = {{INT32_MAX, -32000}, true};
+        *p = {{INT32_MAX, -32000}, true, kWindow};
         return true;
     });
     LoadSettings();

@@ -13,6 +13,8 @@ namespace {
 
 using sim::RasSim;
 
+void RAS_API IgnoreEvent(unsigned, RASCONNSTATE, uint32_t) {}
+
 TEST(SimScriptWords, QuotingAndKeys) {
     struct Case {
         const char* line;
@@ -120,6 +122,9 @@ TEST_F(ScriptTest, EveryCommand) {
         {"hangup-polls 3", true},
         {"hangup-polls never", true},
         {"hangup-polls -1", false},
+        {"dial-hangup-polls 3", true},
+        {"dial-hangup-polls never", true},
+        {"dial-hangup-polls x", false},
         {"dial-steps 0,1,0x2000", true},
         {"dial-steps 0,,1", false},
         {"dial-interval 50", true},
@@ -242,6 +247,26 @@ TEST_F(ScriptTest, ScriptDrivesFaultsDialsAndTexts) {
     EXPECT_EQ(std::string(text), test::Cp932(u8"認証に失敗しました"));
     ras_.RasHangUpA(last_[0].hrasconn);
     EXPECT_EQ(Count(), 0u);
+
+    // A dial's hang-up takes its own number of status queries; the connections' stays 0.
+    Append("entry A\ndial-interval 60000\ndial-hangup-polls 2\n");
+    Count();
+    RASDIALPARAMSA p{};
+    p.dwSize = kRasDialParamsSize;
+    std::strcpy(p.szEntryName, "A");
+    HRASCONN dial = nullptr;
+    ASSERT_EQ(ras_.RasDialA(nullptr, nullptr, &p, 0, IgnoreEvent, &dial), 0u);
+    ras_.RasHangUpA(dial);
+    RASCONNSTATUSA status{};
+    status.dwSize = kRasConnStatusSize;
+    EXPECT_EQ(ras_.RasGetConnectStatusA(dial, &status), 0u);
+    EXPECT_EQ(status.rasconnstate, RASCS_Disconnected);
+    EXPECT_EQ(ras_.RasHangUpA(dial), 0u);  // again, while it goes
+    EXPECT_EQ(ras_.RasGetConnectStatusA(dial, &status), 0u);
+    EXPECT_EQ(ras_.RasGetConnectStatusA(dial, &status), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+    HRASCONN line = ras_.Connect("A");
+    ras_.RasHangUpA(line);
+    EXPECT_EQ(ras_.RasGetConnectStatusA(line, &status), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
 }
 
 TEST_F(ScriptTest, BadLinesAreReportedInTheJournal) {
