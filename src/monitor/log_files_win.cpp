@@ -47,7 +47,8 @@ public:
 
     // Written as a new file, created the way a line is appended.
     FileResult Replace(const std::string& path, const std::string& bytes) override {
-        if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return FileResult::kNotOpened;
+        if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+            return FileResult::kNotOpened;
         if (bytes.empty()) return FileResult::kOk;
         std::string folder = FolderOfModulePath(path);
         if (!folder.empty()) folder.pop_back();  // named without its final backslash
