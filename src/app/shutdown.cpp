@@ -5,6 +5,7 @@
 #include "base/screen.h"
 #include "base/settings.h"
 #include "monitor/monitor_tick.h"
+#include "monitor/usage_log.h"
 #include "ras/hang_up.h"
 
 WindowPosition StoredPosition(const RestoredPlacement& placement) {
@@ -22,6 +23,9 @@ void SaveStateAndRelease(bool silent, MonitorTick& tick,
     // gone and logs their sessions, which would otherwise never reach the monthly log. At the
     // end of the log-on session no box may hold the system up: a log error stays unshown.
     tick.OnShutdown(!silent);
+    // Lines still waiting for their file are tried once more, then listed with a Retry unless
+    // no box may be shown; those left stay kept for the next start.
+    SettleUnwrittenLines(silent);
 
     RestoredPlacement placement{};
     if (restoredPlacement(&placement)) {

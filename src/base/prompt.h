@@ -6,8 +6,11 @@
 // Button and icon flags and answers, with the platform's values.
 constexpr unsigned kMbOk = 0x0;
 constexpr unsigned kMbYesNo = 0x4;
+constexpr unsigned kMbRetryCancel = 0x5;
 constexpr unsigned kMbIconExclamation = 0x30;
 constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdRetry = 4;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 

@@ -19,6 +19,7 @@ void ClearSlot(ConnectionRecord& r) {
     std::memset(&r.rasStatus, 0, sizeof r.rasStatus);
     r.elapsed = 0;
     r.monthTotal = 0;
+    r.monthUnread = false;
     r.present = 0;
     r.logPath.clear();
     r.phoneNumber.clear();
@@ -135,7 +136,7 @@ TableChange UpdateRecord(ConnectionRecord& r) {
         r.startTime = TickTime;
         r.monthTotal = 0;
         LookupPhoneNumber(r.rasConn.szEntryName, r.phoneNumber);
-        ReadMonthlyTotal(r);  // a log that cannot be read leaves the month at 0
+        ReadMonthlyTotal(r);  // a log that cannot be read now is read again later
         began = true;
     } else if (r.elapsed == 0) {
         return TableChange::kUnchanged;
@@ -155,6 +156,11 @@ TableChange UpdateRecord(ConnectionRecord& r) {
 }
 
 TableChange RefreshConnections() {
+    // Now and then, before any session begins or ends here: the lines that wait for their
+    // file, and the months that could not be read when their session began.
+    if (RetryLogFiles())
+        for (ConnectionRecord& r : ConnectionTable.slots)
+            if (r.elapsed != 0 && r.monthUnread) RereadMonthlyTotal(r);
     bool answered = false;
     TableChange changed = MatchConnections(&answered);
     // Without an answer the refresh ends here: no record is matched, updated or logged.
@@ -175,5 +181,5 @@ void LookupPhoneNumber(const char* entryName, std::string& phoneNumber) {
     }
     entry.szAreaCode[kRasAreaCodeLen - 1] = '\0';
     entry.szLocalPhoneNumber[kRasPhoneNumberLen - 1] = '\0';
-    phoneNumber = std::string(entry.szAreaCode) + entry.szLocalPhoneNumber;
+    phoneNumber.assign(entry.szAreaCode).append(entry.szLocalPhoneNumber);
 }

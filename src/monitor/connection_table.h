@@ -16,6 +16,7 @@ struct ConnectionRecord {
     int64_t lastTime = 0;        // when the session clock was last updated
     uint32_t elapsed = 0;        // session seconds, start offset included; 0: not counting
     uint32_t monthTotal = 0;     // seconds used earlier in the billing month, from the log
+    bool monthUnread = false;    // the log could not be read when the session began: read again later
     int32_t present = 0;         // seen by the running refresh
     std::string logPath;         // the session's monthly log file
     std::string phoneNumber;     // the entry's phone number, looked up when the session began
@@ -37,8 +38,8 @@ extern ConnectionTableData ConnectionTable;
 extern EntryListData EntryList;
 
 // What a refresh (or one of its phases) found.
-// A log file that fails changes nothing here: the line is lost or the month counts from 0,
-// its message waits for the tick (TakeLogError), and the refresh goes on.
+// A log file that fails changes nothing here: the line waits for its file, or the month is
+// read again later; a message waits for the tick (TakeLogError), and the refresh goes on.
 enum class TableChange {
     kUnchanged,
     kChanged,  // a connection began or stopped counting, or vanished while it held a slot

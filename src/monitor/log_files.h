@@ -1,5 +1,6 @@
-// The two things the usage log does with files, as a port: read a log piece by piece, append
-// a line. Both open the file sharing nothing with other openers and close it before returning.
+// What the usage log does with files, as a port: read a log piece by piece, append a line,
+// and keep the lines still to be written in a file of their own. Each call closes what it
+// opened before it returns.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +8,8 @@
 
 enum class FileResult {
     kOk,
-    kNotOpened,  // missing, locked by another opener, no permission, no folder
+    kMissing,    // a read found no such file (its folder is there)
+    kNotOpened,  // held by another opener, no permission, no folder, a network that dropped
     kIoError,    // opened, then a read or write failed (a full disk, for instance)
 };
 
@@ -31,12 +33,18 @@ public:
     LogFiles& operator=(const LogFiles&) = delete;
     virtual ~LogFiles() = default;
 
-    // Opens an existing file for reading only and hands all of it to `sink`, in pieces of at
-    // most kReadPieceBytes. On kIoError the sink may have taken part of the file.
+    // Opens an existing file for reading only, letting others read and write it meanwhile (a
+    // spreadsheet that holds the log open must not stop the read), and hands all of it to
+    // `sink`, in pieces of at most kReadPieceBytes. On kIoError the sink may have taken part
+    // of the file.
     virtual FileResult Read(const std::string& path, ByteSink& sink) = 0;
-    // Opens the file for reading and writing, creating it when missing and never truncating
-    // it, and writes `bytes` at its end in one write.
+    // Opens the file for reading and writing, sharing nothing, creating it when missing and
+    // never truncating it, and writes `bytes` at its end in one write. A write that fails
+    // leaves the file as it was, so that the line can be written again whole.
     virtual FileResult Append(const std::string& path, const std::string& bytes) = 0;
+    // Makes the file hold exactly `bytes`, creating it (and its folder) when missing; empty
+    // bytes delete it. Only the file of the lines still to be written is replaced.
+    virtual FileResult Replace(const std::string&, const std::string&) { return FileResult::kNotOpened; }
 };
 
 // The files in use: the platform's own until others are chosen.
@@ -45,3 +53,6 @@ void SetFiles(LogFiles* files);
 
 // The platform's files (log_files_win.cpp or log_files_posix.cpp).
 LogFiles& PlatformFiles();
+// Where the platform keeps log lines not yet written from one run to the next: a file of the
+// user's own that is sure to be writable; empty when there is none.
+std::string PlatformKeepingFile();

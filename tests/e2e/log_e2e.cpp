@@ -1,6 +1,7 @@
 // Tolvane.exe and its monthly logs under Wine: totals read back exactly however many sessions
-// the month holds, a full disk reported while the deadlines go on, logs past 1 GiB and past
-// 4 GiB read and appended to, and window texts set only when they change.
+// the month holds, a log held open by a spreadsheet or sharing nothing for a while, a full
+// disk reported while the deadlines go on, logs past 1 GiB and past 4 GiB read and appended
+// to, and window texts set only when they change.
 #include "tolvane_fixture.h"
 
 #include <vector>
@@ -80,12 +81,19 @@ class LogTest : public TolvaneTest {
 protected:
     // Returns once the tick that took in the script's last lines has done all its work: the
     // first mark is taken in by one tick's first call, the second by the next tick's. The logs
-    // are read only then: the program opens them sharing nothing, and a line whose file is
-    // open elsewhere is lost.
+    // are read only then, so that the program never finds them open here and leaves a line
+    // waiting for a later tick.
     bool TickDone() { return sim_.Sync("a") && sim_.Sync("b"); }
     // One session of `entry`: connected, counted, dropped and logged.
     bool Session(const char* entry) {
         return Connect(entry) && sim_.AppendScript(std::string("drop ") + entry + "\n") && TickDone();
+    }
+    // Per minute, every line's fourth column carries on from the one before with its seconds.
+    static void ExpectMinutesCarriedOn(const std::vector<std::string>& lines) {
+        for (size_t i = 1; i < lines.size(); ++i) {
+            unsigned long total = std::stoul(Column(lines[i - 1], 3)) * 60 + std::stoul(Column(lines[i], 2));
+            EXPECT_EQ(Column(lines[i], 3), std::to_string((total + 59) / 60)) << "line " << i << ": " << lines[i];
+        }
     }
 };
 
@@ -108,8 +116,58 @@ TEST_F(LogTest, PerSecondTotalsAreReadBackExactlySessionAfterSession) {
     }
 }
 
+// A log held open as a spreadsheet holds it (letting others read) across a whole session: the
+// window's month total counts its lines, the session's line waits, said once, and a session
+// that begins meanwhile counts that line too; let go, the file takes both with the month
+// carried on.
+TEST_F(LogTest, ALogHeldBySpreadsheetKeepsTheMonthAndTheLines) {
+    std::string log = LogFile(sim_.folder(), "MyISP");
+    ASSERT_TRUE(WriteBytes(log, "\"2026/12/01\",\"10:00:00\",3000,50\r\n"));
+    HANDLE spreadsheet = CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(spreadsheet, INVALID_HANDLE_VALUE);
+    ASSERT_NE(Start(), nullptr);
+    ASSERT_TRUE(Connect("MyISP"));
+    EXPECT_TRUE(e2e::WaitForControlText(monitor_, IDC_MONTH_TOTAL, "00:51"));  // 50 minutes and 15 s
+    ASSERT_TRUE(sim_.AppendScript("drop MyISP\n") && TickDone());
+    HWND box = WaitForOtherWindow("#32770");
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(HasChildText(box, "ﾛｸﾞﾌｧｲﾙ " + log + " への書き込みに失敗しました。\n記録は保持し、書き込めるようになりしだい追加します。"));
+    ASSERT_TRUE(e2e::PostCommand(box, IDOK));
+    ASSERT_TRUE(e2e::WaitForWindowGone(box));
+
+    ASSERT_TRUE(Connect("MyISP"));
+    EXPECT_TRUE(e2e::WaitForControlText(monitor_, IDC_MONTH_TOTAL, "00:52"));  // 51 minutes logged, and 15 s
+    CloseHandle(spreadsheet);
+    ASSERT_TRUE(sim_.AppendScript("drop MyISP\n") && TickDone());
+    std::vector<std::string> lines = LogLines(ReadText(log));
+    ASSERT_EQ(lines.size(), 3u);
+    ExpectMinutesCarriedOn(lines);
+    for (HWND w : e2e::TopWindows(program_.pid())) EXPECT_FALSE(w != monitor_ && IsWindowVisible(w));  // said once
+}
+
+// A log held sharing nothing when a session begins, then let go: the session counts at once,
+// its month read a moment later; that session and two more carry the month on exactly.
+TEST_F(LogTest, AReadErrorThatHealsLeavesTheTotalsExact) {
+    std::string log = LogFile(sim_.folder(), "MyISP");
+    ASSERT_TRUE(WriteBytes(log, "\"2026/12/01\",\"10:00:00\",3000,50\r\n"));
+    HANDLE sole = CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(sole, INVALID_HANDLE_VALUE);
+    ASSERT_NE(Start(), nullptr);
+    ASSERT_TRUE(Connect("MyISP"));
+    EXPECT_TRUE(e2e::WaitForControlText(monitor_, IDC_MONTH_TOTAL, "00:01"));  // the session alone
+    CloseHandle(sole);
+    EXPECT_TRUE(e2e::WaitForControlText(monitor_, IDC_MONTH_TOTAL, "00:51"));
+    ASSERT_TRUE(sim_.AppendScript("drop MyISP\n") && TickDone());
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(Session("MyISP")) << "session " << i;
+
+    std::vector<std::string> lines = LogLines(ReadText(log));
+    ASSERT_EQ(lines.size(), 4u);
+    ExpectMinutesCarriedOn(lines);
+}
+
 // The log cannot be written (a disk with no room left): the box names the file, and while it
-// is open the ticks go on: the other line is hung up at its forced deadline and logged.
+// is open the ticks go on: the other line is hung up at its forced deadline and logged. Once
+// the disk takes it, the line waiting is written.
 TEST_F(LogTest, AFullDiskIsReportedWhileAnotherDeadlineHangsUp) {
     Set("DisconnectTime", 1);
     Set("StratAdjust", 30);  // Other is hung up about 25 s after it begins to count
@@ -128,7 +186,7 @@ TEST_F(LogTest, AFullDiskIsReportedWhileAnotherDeadlineHangsUp) {
 
     HWND box = WaitForOtherWindow("#32770");
     ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(HasChildText(box, "ﾛｸﾞﾌｧｲﾙ " + log + " への書き込みに失敗しました。"));
+    EXPECT_TRUE(HasChildText(box, "ﾛｸﾞﾌｧｲﾙ " + log + " への書き込みに失敗しました。\n記録は保持し、書き込めるようになりしだい追加します。"));
     EXPECT_GE(sim_.WaitForJournal("RasHangUpA handle=0x1001 entry=Other -> 0", 40000), 0);
     EXPECT_TRUE(IsWindow(box) && IsWindowVisible(box)) << "the box was closed before the deadline";
     ASSERT_TRUE(TickDone());
@@ -136,6 +194,8 @@ TEST_F(LogTest, AFullDiskIsReportedWhileAnotherDeadlineHangsUp) {
 
     ASSERT_TRUE(e2e::PostCommand(box, IDOK));
     ASSERT_TRUE(e2e::WaitForWindowGone(box));
+    ASSERT_TRUE(e2e::StartUnix("/bin/rm -f \"" + unixLog + "\""));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return LogLines(ReadText(log)).size() == 1; }));
     ASSERT_TRUE(e2e::PostCommand(monitor_, ID_EXIT));
     EXPECT_TRUE(program_.WaitForExit());
 }

@@ -15,6 +15,7 @@
 #include "harness.h"  // <windows.h> first
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include "res/resource.h"
 #include "screen_probe.h"
@@ -38,6 +39,13 @@ inline std::string LogFile(const std::string& folder, const std::string& entry) 
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "%02d%02d.csv", local.tm_year % 100, local.tm_mon + 1);
     return folder + "\\" + entry + suffix;
+}
+
+// Where the program keeps the log lines it could not write yet, for its next start.
+inline std::string KeepingFile() {
+    char folder[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::string(folder) + "\\Tolvane\\unwritten-lines.txt";
 }
 
 inline std::string ReadText(const std::string& path) {
@@ -113,6 +121,7 @@ class TolvaneTest : public ::testing::Test {
 protected:
     void SetUp() override {
         e2e::DeleteRegistryKey("Software\\Orlimo\\Tolvane");
+        DeleteFileA(KeepingFile().c_str());  // no line an earlier test left
         sim_.WriteScript(u8"entry MyISP area=03 number=12345678\nentry Other number=555\n");
         Set("LogPath", sim_.folder());
     }

@@ -13,11 +13,12 @@
 
 namespace test {
 
-// Every log is missing: sessions that are not about logs write nothing.
+// Every log is missing and what is written to one vanishes: sessions that are not about
+// logs write nothing.
 class NoFiles final : public LogFiles {
 public:
-    FileResult Read(const std::string&, ByteSink&) override { return FileResult::kNotOpened; }
-    FileResult Append(const std::string&, const std::string&) override { return FileResult::kNotOpened; }
+    FileResult Read(const std::string&, ByteSink&) override { return FileResult::kMissing; }
+    FileResult Append(const std::string&, const std::string&) override { return FileResult::kOk; }
 };
 
 // Every log opens and then fails, as on a full disk: the user is told and the tick abandoned.

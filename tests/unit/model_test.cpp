@@ -2,7 +2,9 @@
 // appear in any state, change state, vanish or are re-dialled under the same name, more than
 // four at once, enumeration and status failures, slow or endless hang-ups), interleaved with
 // ticks, a clock that moves on, jumps back and passes 2038, settings changes and extend
-// presses. After every step the invariants of the table, the log and the deadlines are checked.
+// presses, and log files held open elsewhere for a while (as a spreadsheet holds them, or
+// sharing nothing, or failing) and then let go. After every step the invariants of the table,
+// the log and the deadlines are checked.
 //
 // The histories are fixed, so a failure comes back the same. TOLVANE_MODEL_SECONDS=N runs further
 // histories for about N seconds (tools/fuzz.sh does); TOLVANE_MODEL_OPTIONS=file-failures,huge-offsets
@@ -27,6 +29,7 @@
 #include "monitor/log_files.h"
 #include "monitor/monitor_tick.h"
 #include "monitor/tick_time.h"
+#include "monitor/usage_log.h"
 #include "ras/hang_up.h"
 #include "test_support.h"
 
@@ -48,49 +51,58 @@ ModelOptions OptionsFromEnvironment() {
     return o;
 }
 
-// Log files in memory. Each session that begins reads its month's total once and each session
-// that ends appends once, so per file the reads are the appends plus the sessions still
-// counting. Every appended line is kept with the unit it was written under.
+// How another program holds the logs of one entry for a while.
+enum class Hold {
+    kSpreadsheet,  // lets others read, not write
+    kExclusive,    // shares nothing
+    kBroken,       // opens, then fails (a dropped network, a bad medium)
+};
+
+// Log files in memory. Every appended line is kept with the unit in force when it was written.
 class ModelFiles final : public LogFiles {
 public:
     struct Line {
         std::string text;
         int32_t unit;
-        // A read of the file failed since the last line: that session counted from 0, as
-        // a log that cannot be opened gives, so its line may stand below the earlier ones.
-        bool afterFailedRead;
     };
     FileResult Read(const std::string& path, ByteSink& sink) override {
-        ++reads[path];
-        if (FailNow()) {
-            failedRead_[path] = true;
-            return rng_() % 2 ? FileResult::kIoError : FileResult::kNotOpened;
-        }
+        const Hold* hold = HoldOf(path);
+        if (hold && *hold == Hold::kExclusive) return FileResult::kNotOpened;
+        if ((hold && *hold == Hold::kBroken) || FailNow()) return rng_() % 2 ? FileResult::kIoError : FileResult::kNotOpened;
         auto it = contents_.find(path);
-        if (it == contents_.end()) return FileResult::kNotOpened;
+        if (it == contents_.end()) return FileResult::kMissing;
         sink.Take(it->second.data(), it->second.size());
         return FileResult::kOk;
     }
     FileResult Append(const std::string& path, const std::string& bytes) override {
-        ++appends[path];
+        const Hold* hold = HoldOf(path);
+        if (hold) return *hold == Hold::kBroken ? FileResult::kIoError : FileResult::kNotOpened;
         if (FailNow()) return rng_() % 2 ? FileResult::kIoError : FileResult::kNotOpened;
         contents_[path] += bytes;
-        lines[path].push_back({bytes, Settings.TimeUnit, failedRead_[path]});
-        failedRead_[path] = false;
+        lines[path].push_back({bytes, Settings.TimeUnit});
         return FileResult::kOk;
     }
     void Start(uint32_t number, bool failures) {
         rng_ = std::mt19937(number);
         failures_ = failures;
     }
+    void StopFailing() { failures_ = false; }
 
-    std::map<std::string, int> reads, appends;
     std::map<std::string, std::vector<Line>> lines;
+    std::map<std::string, Hold> holds;  // by entry name
 
 private:
+    // The logs of an entry: its name, then four digits and ".csv", after a separator.
+    const Hold* HoldOf(const std::string& path) const {
+        for (const auto& h : holds) {
+            size_t at = path.size() - h.first.size() - 8;
+            if (path.size() > h.first.size() + 8 && path[at - 1] == '\\' && path.compare(at, h.first.size(), h.first) == 0)
+                return &h.second;
+        }
+        return nullptr;
+    }
     bool FailNow() { return failures_ && rng_() % 20 == 0; }
     std::map<std::string, std::string> contents_;
-    std::map<std::string, bool> failedRead_;
     std::mt19937 rng_;
     bool failures_ = false;
 };
@@ -126,7 +138,8 @@ public:
     History(const History&) = delete;
     History& operator=(const History&) = delete;
 
-    // Runs the steps; false (with a failure recorded) at the first broken invariant.
+    // Runs the steps, then lets every log go for a few ticks: nothing may wait then. False
+    // (with a failure recorded) at the first broken invariant.
     bool Run(int steps);
 
     // What the history went through, so a generator that stopped reaching them shows.
@@ -136,6 +149,8 @@ public:
         int crowded = 0;       // ticks with more than four connections listed
         int enumFailures = 0;  // ticks whose enumeration failed
         int after2038 = 0;     // ticks past 03:14:07 UTC, 19 January 2038
+        int waiting = 0;       // ticks after which lines waited for their file
+        int unread = 0;        // ticks after which a counting session's month was unread
     };
     const Reached& reached() const { return reached_; }
 
@@ -149,6 +164,8 @@ private:
     void Tick();
     void ChangeService();
     void ChangeSettings();
+    void ChangeHolds();
+    bool Failed(int step, const std::string& broken);
     std::string Check();
     std::string CheckTable() const;
     std::string CheckSessions() const;
@@ -182,6 +199,8 @@ private:
     std::vector<Obligation> pending_;
     std::map<std::pair<std::string, int32_t>, uint64_t> lastTotal_;  // (file, unit) -> fourth column
     std::map<std::string, size_t> linesChecked_;
+    std::map<std::string, int> begun_;  // sessions that began counting, by log file
+    bool holds_ = false;
     std::deque<std::string> recent_;
     int ticks_ = 0;
     int checkedTick_ = -1;
@@ -193,6 +212,7 @@ private:
 History::History(uint32_t number, const ModelOptions& options) : number_(number), options_(options) {
     rng_ = std::mt19937(number);
     options_.fileFailures = options.fileFailures || number % 2 == 0;
+    holds_ = number % 4 != 3;
     files_.Start(number, options_.fileFailures);
     SetRas(&ras_);
     SetPrompts(&prompt_);
@@ -220,19 +240,31 @@ History::~History() {
     SetLineWait(nullptr);
 }
 
+bool History::Failed(int step, const std::string& broken) {
+    std::ostringstream history;
+    for (const std::string& s : recent_) history << "\n  " << s;
+    ADD_FAILURE() << "history " << number_ << ", step " << step << ": " << broken << "\nlast steps:" << history.str();
+    return true;
+}
+
 bool History::Run(int steps) {
     for (int step = 0; step < steps; ++step) {
         Step();
         std::string broken = Check();
-        if (!broken.empty()) {
-            std::ostringstream history;
-            for (const std::string& s : recent_) history << "\n  " << s;
-            ADD_FAILURE() << "history " << number_ << ", step " << step << ": " << broken << "\nlast steps:" << history.str();
-            return false;
-        }
+        if (!broken.empty() && Failed(step, broken)) return false;
         ras_.ClearJournal();
     }
-    for (const auto& p : files_.appends) reached_.sessions += p.second;
+    files_.holds.clear();
+    files_.StopFailing();
+    Note("every log let go");
+    for (int i = 0; i < 3; ++i) {
+        clock_.now += 3;
+        Tick();
+        std::string broken = Check();
+        if (broken.empty() && !UnwrittenLines().empty()) broken = "a line still waits for its free file";
+        if (!broken.empty() && Failed(steps + i, broken)) return false;
+    }
+    for (const auto& p : files_.lines) reached_.sessions += static_cast<int>(p.second.size());
     return true;
 }
 
@@ -242,8 +274,10 @@ void History::Step() {
         Tick();
     else if (roll < 85)
         ChangeService();
-    else if (roll < 96)
+    else if (roll < 95)
         ChangeSettings();
+    else if (roll < 97)
+        ChangeHolds();
     else {
         tick_.OnExtend();
         Note("extend");
@@ -255,8 +289,17 @@ void History::Tick() {
     int64_t move = roll < 45 ? 0 : roll < 88 ? 1 : roll < 95 ? 2 + Pick(120) : roll < 98 ? -1 - int64_t{Pick(3600)} : 3600 * (1 + int64_t{Pick(48)});
     clock_.now += move;
     Note("tick " + std::to_string(ticks_ + 1) + " at " + std::to_string(clock_.now) + " (" + std::to_string(move) + ")");
+    bool counted[kSlotCount];
+    for (uint32_t i = 0; i < kSlotCount; ++i) counted[i] = ConnectionTable.slots[i].elapsed != 0;
     tick_.OnTimer(kTimerId);
     ++ticks_;
+    // No slot ends a session and begins another within one tick.
+    for (uint32_t i = 0; i < kSlotCount; ++i) {
+        const ConnectionRecord& r = ConnectionTable.slots[i];
+        if (r.elapsed != 0 && !counted[i]) ++begun_[r.logPath];
+        reached_.unread += r.elapsed != 0 && r.monthUnread;
+    }
+    reached_.waiting += !UnwrittenLines().empty();
     reached_.crowded += ras_.ConnectionCount() > 4;
     reached_.after2038 += clock_.now > 0x7FFFFFFF;
     for (const std::string& line : ras_.Journal())
@@ -374,6 +417,19 @@ void History::ChangeSettings() {
          std::to_string(Settings.FixedTimeH) + ":" + std::to_string(Settings.FixedTimeM));
 }
 
+// One entry's logs are taken or let go by another program.
+void History::ChangeHolds() {
+    if (!holds_) return;
+    std::string name = kNames[Pick(kNameCount)];
+    if (files_.holds.erase(name)) {
+        Note("let go of " + name);
+        return;
+    }
+    static const Hold kHolds[] = {Hold::kSpreadsheet, Hold::kSpreadsheet, Hold::kExclusive, Hold::kBroken};
+    files_.holds[name] = kHolds[Pick(4)];
+    Note("hold " + name);
+}
+
 std::string History::Check() {
     std::set<uint32_t> hungUp;
     for (const std::string& line : ras_.Journal()) {
@@ -384,7 +440,7 @@ std::string History::Check() {
     if (broken.empty()) broken = CheckSessions();
     if (broken.empty()) broken = CheckTotals();
     if (broken.empty()) broken = CheckDeadlines(hungUp);
-    if (broken.empty() && !options_.fileFailures && !prompt_.shown.empty())
+    if (broken.empty() && !options_.fileFailures && !holds_ && !prompt_.shown.empty())
         broken = "a message box with working files: " + prompt_.shown[0].text;
     return broken;
 }
@@ -407,27 +463,21 @@ std::string History::CheckTable() const {
     return "";
 }
 
-// Every session that began counting is appended exactly once: per file, the month-total reads
-// (one when a session begins) equal the appends plus the sessions still counting.
+// Every session that began counting is in its log exactly once, or waits for its file: per
+// file, the sessions begun are the lines appended, the lines waiting and the sessions counting.
 std::string History::CheckSessions() const {
-    std::map<std::string, int> counting;
+    std::map<std::string, int> ended;
     for (const ConnectionRecord& r : ConnectionTable.slots)
-        if (SlotOccupied(r) && r.elapsed != 0) ++counting[r.logPath];
-    std::set<std::string> paths;
-    for (const auto& p : files_.reads) paths.insert(p.first);
-    for (const auto& p : files_.appends) paths.insert(p.first);
-    for (const auto& p : counting) paths.insert(p.first);
-    for (const std::string& path : paths) {
-        auto get = [&path](const std::map<std::string, int>& m) {
-            auto it = m.find(path);
-            return it == m.end() ? 0 : it->second;
-        };
-        int begun = get(files_.reads), ended = get(files_.appends), open = get(counting);
-        if (begun != ended + open)
-            return path + ": " + std::to_string(begun) + " sessions began, " + std::to_string(ended) +
-                   " were logged and " + std::to_string(open) + " still count";
+        if (r.elapsed != 0) ++ended[r.logPath];
+    for (const std::string& entry : UnwrittenLines()) ++ended[entry.substr(0, entry.find('\t'))];
+    for (const auto& p : files_.lines) ended[p.first] += static_cast<int>(p.second.size());
+    if (ended == begun_) return "";
+    for (const auto& p : begun_) {
+        if (ended[p.first] != p.second)
+            return p.first + ": " + std::to_string(p.second) + " sessions began, " + std::to_string(ended[p.first]) +
+                   " are logged, waiting or counting";
     }
-    return "";
+    return "a line of a session that never began";
 }
 
 // Within one file the month totals never fall, among the lines written under one of the units
@@ -437,7 +487,7 @@ std::string History::CheckTotals() {
         const std::string& path = entry.first;
         const std::vector<ModelFiles::Line>& lines = entry.second;
         for (size_t i = linesChecked_[path]; i < lines.size(); ++i) {
-            if (lines[i].unit < 0 || lines[i].unit > 2 || lines[i].afterFailedRead) continue;
+            if (lines[i].unit < 0 || lines[i].unit > 2) continue;
             uint64_t total = FourthColumn(lines[i].text);
             uint64_t& last = lastTotal_[{path, lines[i].unit}];
             if (total < last)
@@ -535,6 +585,8 @@ protected:
         reached_.crowded += r.crowded;
         reached_.enumFailures += r.enumFailures;
         reached_.after2038 += r.after2038;
+        reached_.waiting += r.waiting;
+        reached_.unread += r.unread;
         TearDown();
         return ok;
     }
@@ -553,9 +605,12 @@ TEST_F(ModelTest, RandomHistoriesKeepTheInvariants) {
     EXPECT_GT(reached_.crowded, 100);
     EXPECT_GT(reached_.enumFailures, 100);
     EXPECT_GT(reached_.after2038, 100);
+    EXPECT_GT(reached_.waiting, 1000);
+    EXPECT_GT(reached_.unread, 100);
     std::printf("model: %d sessions logged, %d ticks with a deadline due, %d with more than four lines, "
-                "%d failed enumerations, %d ticks after 2038\n",
-                reached_.sessions, reached_.deadlines, reached_.crowded, reached_.enumFailures, reached_.after2038);
+                "%d failed enumerations, %d ticks after 2038, %d with lines waiting, %d with a month unread\n",
+                reached_.sessions, reached_.deadlines, reached_.crowded, reached_.enumFailures, reached_.after2038,
+                reached_.waiting, reached_.unread);
 
     // More histories for as long as asked.
     const char* budget = std::getenv("TOLVANE_MODEL_SECONDS");

@@ -17,6 +17,7 @@
 #include "monitor/connection_table.h"
 #include "monitor/monitor_tick.h"
 #include "monitor/tick_time.h"
+#include "monitor/usage_log.h"
 #include "test_support.h"
 
 namespace {
@@ -107,6 +108,60 @@ TEST_F(ShutdownTest, UnreadablePositionKeepsTheLastOne) {
     EXPECT_EQ(Settings.WinPosX, 7);
     ASSERT_NE(Saved("WinPosX"), nullptr);
     EXPECT_EQ(Saved("WinPosX")->data, std::string("\x07\0\0\0", 4));
+}
+
+// --- Lines that wait for their file when the program ends.
+
+// Answers the list of waiting lines with Retry, letting the file go at the second one.
+class RetryingPrompt final : public Prompt {
+public:
+    int Show(const std::string& text, unsigned style) override {
+        if (style != (kMbRetryCancel | kMbIconExclamation)) return kIdYes;
+        lists.push_back(text);
+        if (lists.size() == 2) held->Release();
+        return kIdRetry;
+    }
+    test::HeldFile* held = nullptr;
+    std::vector<std::string> lists;
+};
+
+const char kLine[] = "\"2001/01/03\",\"09:00:00\",75,52\r\n";  // 75 s after a month of 50 minutes
+
+TEST_F(ShutdownTest, WaitingLinesAreListedWithARetry) {
+    dir_.Write("A0101.csv", "a,b,c,50\r\n");
+    Connected({"A"});
+    test::HeldFile spreadsheet(dir_, "A0101.csv", true);
+    RetryingPrompt prompt;
+    prompt.held = &spreadsheet;
+    SetPrompts(&prompt);
+    Leave(false);
+    ASSERT_EQ(prompt.lists.size(), 2u);  // tried again at the first Retry, written at the second
+    EXPECT_NE(prompt.lists[0].find("\n" + dir_.path() + "\\A0101.csv\n" + kLine), std::string::npos) << prompt.lists[0];
+    EXPECT_EQ(dir_.Read("A0101.csv"), std::string("a,b,c,50\r\n") + kLine);
+    EXPECT_TRUE(UnwrittenLines().empty());
+}
+
+// No box may hold the end of the log-on session up: the line stays in the keeping file, which
+// the next start takes up: a session that begins counts it, and it is written once it can be.
+TEST_F(ShutdownTest, AtTheEndOfTheLogOnSessionLinesAreKeptForTheNextStart) {
+    const std::string keeping = dir_.path() + "\\kept\\lines.txt";
+    ResetUnwrittenLines(keeping);
+    dir_.Write("A0101.csv", "a,b,c,50\r\n");
+    Connected({"A"});
+    test::HeldFile spreadsheet(dir_, "A0101.csv", true);
+    Leave(true);
+    EXPECT_TRUE(prompt_.shown.empty());
+    EXPECT_EQ(dir_.Read("kept/lines.txt"), dir_.path() + "\\A0101.csv\t" + kLine);
+
+    ResetUnwrittenLines(keeping);
+    ResetSlot(kSlotCount);
+    Connected({"A"});
+    EXPECT_EQ(ConnectionTable.active[0]->monthTotal, 52u * 60);
+    spreadsheet.Release();
+    clock_.now += 2;
+    tick_.OnTimer(12);
+    EXPECT_EQ(dir_.Read("A0101.csv"), std::string("a,b,c,50\r\n") + kLine);
+    EXPECT_FALSE(dir_.Exists("kept/lines.txt"));
 }
 
 // --- The window's position across a restart, with the taskbar where the user put it.

@@ -7,6 +7,8 @@
 #else
 #include <iconv.h>
 #include <stdlib.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -75,6 +77,18 @@ bool TempDir::Exists(const std::string& name) const {
     return GetFileAttributesA((path_ + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+HeldFile::HeldFile(const TempDir& dir, const std::string& name, bool othersMayRead)
+    : handle_(reinterpret_cast<intptr_t>(CreateFileA((dir.path() + "\\" + name).c_str(), GENERIC_READ,
+                                                     othersMayRead ? FILE_SHARE_READ : 0, nullptr, OPEN_EXISTING,
+                                                     FILE_ATTRIBUTE_NORMAL, nullptr))) {}
+
+bool HeldFile::held() const { return reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE; }
+
+void HeldFile::Release() {
+    if (held()) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
+}
+
 #else
 
 TempDir::TempDir() {
@@ -90,6 +104,18 @@ TempDir::~TempDir() {
 }
 
 bool TempDir::Exists(const std::string& name) const { return std::filesystem::exists(path_ + "/" + name); }
+
+HeldFile::HeldFile(const TempDir& dir, const std::string& name, bool othersMayRead)
+    : handle_(open((dir.path() + "/" + name).c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (held() && flock(static_cast<int>(handle_), othersMayRead ? LOCK_SH : LOCK_EX) != 0) Release();
+}
+
+bool HeldFile::held() const { return handle_ >= 0; }
+
+void HeldFile::Release() {
+    if (held()) close(static_cast<int>(handle_));
+    handle_ = -1;
+}
 
 #endif
 
@@ -239,6 +265,7 @@ void CoreTest::SetUp() {
     SetRas(&ras_);
     SetPrompts(&prompt_);
     SetFiles(nullptr);
+    ResetUnwrittenLines("");
     for (std::string ignored; TakeLogError(&ignored);) {
     }
     ResetDialing();

@@ -41,6 +41,22 @@ private:
     std::string path_;
 };
 
+// Another program holding a file of the folder open, as a spreadsheet does (it lets others
+// read, not write) or sharing nothing, until released: Windows share modes, or on a POSIX host
+// the advisory locks the host's log files model them with.
+class HeldFile {
+public:
+    HeldFile(const TempDir& dir, const std::string& name, bool othersMayRead);
+    ~HeldFile() { Release(); }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool held() const;
+    void Release();
+
+private:
+    intptr_t handle_;
+};
+
 // Sets TZ (POSIX form) for the life of the object. On Windows msvcrt reads only the zone's
 // names and offsets, and a TZ that was not set at the start is not unset again.
 class ScopedTimeZone {

@@ -1,6 +1,7 @@
-// The log files over the Win32 file calls: both operations open with no sharing, so a file
-// that another opener holds is not opened (and not touched); appending never truncates; paths
-// are code page 932 and may hold 表, whose second byte is '\'.
+// The log files over the Win32 file calls: a read lets others read and write, so a file that a
+// spreadsheet holds (letting others read) is read but not appended to, and one held sharing
+// nothing is not opened; appending never truncates; only a missing file is missing; paths are
+// code page 932 and may hold 表, whose second byte is '\'.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -55,26 +56,38 @@ TEST_F(LogFilesWin, AppendNeverTruncatesWhatIsThere) {
     EXPECT_EQ(Contents("sub\\B2401.csv"), existing + "new\r\n");
 }
 
-TEST_F(LogFilesWin, AFileHeldByAnotherOpenerIsNotOpened) {
+TEST_F(LogFilesWin, AFileHeldByAnotherOpener) {
     ASSERT_EQ(files_.Append(Path("C2401.csv"), "kept\r\n"), FileResult::kOk);
-    // Whatever the other opener shares, we ask for sole use.
-    for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
+    for (DWORD share : {DWORD{FILE_SHARE_READ}, DWORD{0}}) {
         HANDLE holder = Hold("C2401.csv", share);
         ASSERT_NE(holder, INVALID_HANDLE_VALUE);
         StringSink contents;
-        EXPECT_EQ(files_.Read(Path("C2401.csv"), contents), FileResult::kNotOpened) << share;
-        EXPECT_EQ(contents.text, "");
-        EXPECT_EQ(files_.Append(Path("C2401.csv"), "lost\r\n"), FileResult::kNotOpened) << share;
+        EXPECT_EQ(files_.Read(Path("C2401.csv"), contents), share ? FileResult::kOk : FileResult::kNotOpened);
+        EXPECT_EQ(contents.text, share ? "kept\r\n" : "");
+        EXPECT_EQ(files_.Append(Path("C2401.csv"), "waits\r\n"), FileResult::kNotOpened) << share;
         CloseHandle(holder);
     }
     EXPECT_EQ(Contents("C2401.csv"), "kept\r\n");
 }
 
-TEST_F(LogFilesWin, MissingFilesAndFoldersAreNotOpened) {
+TEST_F(LogFilesWin, OnlyAMissingFileIsMissing) {
     StringSink contents;
-    EXPECT_EQ(files_.Read(Path("none.csv"), contents), FileResult::kNotOpened);
+    EXPECT_EQ(files_.Read(Path("none.csv"), contents), FileResult::kMissing);
+    EXPECT_EQ(files_.Read(Path("no folder\\D2401.csv"), contents), FileResult::kNotOpened);
     EXPECT_EQ(files_.Append(Path("no folder\\D2401.csv"), "x\r\n"), FileResult::kNotOpened);
     EXPECT_EQ(GetFileAttributesA(Path("none.csv").c_str()), INVALID_FILE_ATTRIBUTES);  // reading created nothing
+}
+
+// The keeping file is made with its folder, replaced whole, and deleted when empty.
+TEST_F(LogFilesWin, ReplaceMakesReplacesAndDeletes) {
+    std::string kept = Path("Tolvane\\unwritten-lines.txt");
+    ASSERT_EQ(files_.Replace(kept, "one\r\ntwo\r\n"), FileResult::kOk);
+    ASSERT_EQ(files_.Replace(kept, "two\r\n"), FileResult::kOk);
+    EXPECT_EQ(Contents("Tolvane\\unwritten-lines.txt"), "two\r\n");
+    ASSERT_EQ(files_.Replace(kept, ""), FileResult::kOk);
+    EXPECT_EQ(GetFileAttributesA(kept.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(files_.Replace(kept, ""), FileResult::kOk);
+    EXPECT_NE(PlatformKeepingFile().find("\\unwritten-lines.txt"), std::string::npos);
 }
 
 // Past 4 GiB (a sparse file, so it takes no room): read to its end and appended at its end.
