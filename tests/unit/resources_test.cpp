@@ -448,6 +448,11 @@ TEST(Resources, VersionAndManifest) {
     const Resource* manifest = Find(all, 24, 1);
     ASSERT_NE(manifest, nullptr);
     EXPECT_NE(manifest->data.find("level=\"asInvoker\""), std::string::npos);
+    // One manifest serves both builds: the program's own identity may name no processor.
+    size_t own = manifest->data.find("<assemblyIdentity");
+    ASSERT_NE(own, std::string::npos);
+    std::string identity = manifest->data.substr(own, manifest->data.find("/>", own) - own);
+    EXPECT_EQ(identity.find("processorArchitecture"), std::string::npos) << identity;
 }
 
 }  // namespace
