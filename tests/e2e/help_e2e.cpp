@@ -2,6 +2,8 @@
 // button open the help viewer (Wine's winhlp32) on Tolvane.HLP beside the program, each at its
 // own topic; a missing or broken help file is the viewer's to report, not the program's.
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "time_scale.h"
 #include "tolvane_fixture.h"
@@ -60,25 +62,34 @@ std::string Lines(const std::string& text) {
     return out;
 }
 
-// Takes the viewer's program away from the prefix for a while, as on a system without it.
+// Takes the viewer's program away from the prefix for a while, as on a system without it: from
+// the system folder and from the Windows folder, where a 32-bit prefix has a second copy.
 class ViewerAway {
 public:
     ViewerAway() {
-        char system[MAX_PATH];
-        GetSystemDirectoryA(system, sizeof system);
-        path_ = std::string(system) + "\\winhlp32.exe";
-        moved_ = MoveFileExA(path_.c_str(), (path_ + ".away").c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+        char folder[MAX_PATH];
+        GetSystemDirectoryA(folder, sizeof folder);
+        Take(std::string(folder) + "\\winhlp32.exe");
+        GetWindowsDirectoryA(folder, sizeof folder);
+        Take(std::string(folder) + "\\winhlp32.exe");
     }
     ~ViewerAway() {
-        if (moved_) MoveFileExA((path_ + ".away").c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+        for (const std::string& path : moved_) MoveFileExA((path + ".away").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
     ViewerAway(const ViewerAway&) = delete;
     ViewerAway& operator=(const ViewerAway&) = delete;
-    bool moved() const { return moved_; }
+    bool moved() const { return !moved_.empty() && !failed_; }
 
 private:
-    std::string path_;
-    bool moved_ = false;
+    void Take(const std::string& path) {
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+        if (MoveFileExA(path.c_str(), (path + ".away").c_str(), MOVEFILE_REPLACE_EXISTING))
+            moved_.push_back(path);
+        else
+            failed_ = true;
+    }
+    std::vector<std::string> moved_;
+    bool failed_ = false;
 };
 
 class HelpTest : public TolvaneTest {
