@@ -31,7 +31,7 @@ unsigned EnvNumber(const char* name, unsigned fallback) {
 std::string Quoted(const char* utf8) { return std::string("\"") + utf8 + "\""; }
 
 // The timeline: every one to four seconds something happens to a random entry, or the
-// service fails for a few calls. Halfway, every entry is connected at once.
+// service fails for a few calls. Halfway, every entry is connected at once for a while.
 std::string Timeline(unsigned seed, int seconds) {
     std::mt19937 random(seed);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -46,6 +46,7 @@ std::string Timeline(unsigned seed, int seconds) {
             crowded = true;
             for (int e = 0; e < kEntryCount; ++e)
                 if (!up[e]) script += at + std::string("connect ") + Quoted(kEntries[e].utf8) + "\n", up[e] = true;
+            t += 6;  // held for several ticks, late ones too, before anything drops
             continue;
         }
         int what = pick(10);
