@@ -3,8 +3,9 @@
 // enumerations and status queries, forced hang-ups. It must survive, write only well-formed
 // lines, and log every session that began to count exactly once.
 //
-// TOLVANE_SOAK_SECONDS sets the length (default 240), TOLVANE_SOAK_SEED the timeline (default:
-// from the clock; the seed is printed, and the script is kept with the test's files).
+// TOLVANE_SOAK_SECONDS sets the length (default 240), TOLVANE_SOAK_TIMELINE the number of the
+// timeline (default: from the clock; it is printed, and the script is kept with the test's
+// files).
 #include "tolvane_fixture.h"
 
 #include <cstdlib>
@@ -32,8 +33,8 @@ std::string Quoted(const char* utf8) { return std::string("\"") + utf8 + "\""; }
 
 // The timeline: every one to four seconds something happens to a random entry, or the
 // service fails for a few calls. Halfway, every entry is connected at once for a while.
-std::string Timeline(unsigned seed, int seconds) {
-    std::mt19937 random(seed);
+std::string Timeline(unsigned number, int seconds) {
+    std::mt19937 random(number);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     const char* kStates[] = {"0x2000", "0x2000", "5", "3", "1"};  // counted, counted, counted, counted, not yet
     bool up[kEntryCount] = {};
@@ -85,15 +86,15 @@ size_t Count(const std::vector<std::string>& lines, const std::string& text) {
 
 TEST_F(TolvaneTest, SoakUnderARandomTimeline) {
     const int seconds = static_cast<int>(EnvNumber("TOLVANE_SOAK_SECONDS", 240));
-    const unsigned seed = EnvNumber("TOLVANE_SOAK_SEED", static_cast<unsigned>(GetTickCount()));
-    std::printf("soak: %d s, seed %u (TOLVANE_SOAK_SEED=%u repeats it)\n", seconds, seed, seed);
+    const unsigned timeline = EnvNumber("TOLVANE_SOAK_TIMELINE", static_cast<unsigned>(GetTickCount()));
+    std::printf("soak: %d s, timeline %u (TOLVANE_SOAK_TIMELINE=%u repeats it)\n", seconds, timeline, timeline);
     std::fflush(stdout);
     Set("LogonTime", 0);       // counted from the line's connection on: states 3 to 0x2000
     Set("DisconnectTime", 1);  // the displayed line is hung up after a minute
     Set("StratAdjust", 15);
     std::string script = u8"hangup-polls 2\n";
     for (const Entry& e : kEntries) script += std::string("entry ") + Quoted(e.utf8) + " number=123\n";
-    ASSERT_TRUE(sim_.WriteScript(script + Timeline(seed, seconds)));
+    ASSERT_TRUE(sim_.WriteScript(script + Timeline(timeline, seconds)));
     ASSERT_NE(Start(), nullptr);
 
     Sleep(static_cast<DWORD>(seconds) * 1000);
