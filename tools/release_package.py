@@ -16,16 +16,8 @@ import time
 import unicodedata
 import zipfile
 
-# Python's cp932 keeps the JIS mapping for these; Windows' code page 932 has the others.
-CP932_LOOKALIKES = str.maketrans({
-    "\u301c": "\uff5e",  # wave dash -> full-width tilde
-    "\u2016": "\u2225",  # double vertical line -> parallel to
-    "\u2212": "\uff0d",  # minus sign -> full-width hyphen-minus
-    "\u2014": "\u2015",  # em dash -> horizontal bar
-    "\u00a2": "\uffe0",
-    "\u00a3": "\uffe1",
-    "\u00ac": "\uffe2",
-})
+from winhelp import CP932_LOOKALIKES  # the help file's text is encoded the same way
+
 
 DOS_EPOCH = (1980, 1, 1, 0, 0, 0)
 
