@@ -319,6 +319,31 @@ Canvas AppIcon(int size) {
     return icon;
 }
 
+// The usage viewer: a sheet of paper with the bars of a chart and the clock's face in its
+// corner, Tolvane's clock beside the months it adds up.
+Canvas ViewerIcon(int size) {
+    Canvas icon(size, size, kClear);
+    const double s = size;
+    const double edge = std::max(1.0, s / 16);
+    Fill(icon, RoundRect(s * 0.06, s * 0.1, s * 0.94, s * 0.97, s / 10), kNavy);
+    Fill(icon, RoundRect(s * 0.06 + edge, s * 0.1 + edge, s * 0.94 - edge, s * 0.97 - edge, s / 12), kWhite);
+    const double base = s * 0.97 - edge - s / 10;
+    const struct {
+        double left, height;
+        Colour colour;
+    } bars[] = {{0.16, 0.30, kTeal}, {0.39, 0.48, kGreen}, {0.62, 0.22, kRed}};
+    for (const auto& bar : bars) {
+        Fill(icon, [=](double x, double y) { return x >= s * bar.left && x < s * (bar.left + 0.18) && y >= base - s * bar.height && y < base; },
+             bar.colour);
+    }
+    const double cx = s * 0.74, cy = s * 0.28, r = s * 0.24;
+    Fill(icon, Circle(cx, cy, r), kNavy);
+    Fill(icon, Circle(cx, cy, r - edge), kYellow);
+    const double hand = std::max(1.0, s / 16);
+    Fill(icon, Union(Line(cx, cy, cx, cy - r * 0.7, hand), Line(cx, cy, cx + r * 0.55, cy, hand)), kBlack);
+    return icon;
+}
+
 // --- The disconnect button -------------------------------------------------------------------
 
 constexpr int kButtonSize = 36;
@@ -374,6 +399,7 @@ Canvas DisabledDisconnectButton() {
 std::vector<PictureFile> DrawAll() {
     return {
         {"tolvane.ico", EncodeIcon({AppIcon(32), AppIcon(16)})},
+        {"tolvane_log.ico", EncodeIcon({ViewerIcon(32), ViewerIcon(16)})},
         {"tray_none.ico", EncodeIcon({TrayIcon(32, TrayKind::kNone), TrayIcon(16, TrayKind::kNone)})},
         {"tray_one.ico", EncodeIcon({TrayIcon(32, TrayKind::kOne), TrayIcon(16, TrayKind::kOne)})},
         {"tray_many.ico", EncodeIcon({TrayIcon(32, TrayKind::kMany), TrayIcon(16, TrayKind::kMany)})},

@@ -8,6 +8,10 @@
 #define IDD_SETTINGS 137
 #define IDD_DIAL 148
 #define IDD_DIAL_PROGRESS 149
+// The usage viewer, TolvaneLog.exe (its controls in viewer_resource.h); numbered here so that
+// the help file gives each its context.
+#define IDD_VIEWER 160
+#define IDD_TARIFF 161
 
 // Icons.
 #define IDI_MAIN 128
