@@ -97,6 +97,7 @@ int CDialog::RunModalLoop(bool showOnIdle) {
             ShowWindow(hwnd, SW_SHOWNORMAL);
             UpdateWindow(hwnd);
         }
+        if (PreTranslateMessage(msg)) continue;
         if (!IsDialogMessageA(hwnd, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
@@ -157,6 +158,8 @@ const MessageMapEntry* CDialog::GetMessageMap() const {
     static const MessageMapEntry none[] = {EndOfMessageMap()};
     return none;
 }
+
+bool CDialog::PreTranslateMessage(MSG&) { return false; }
 
 LRESULT CDialog::Default() {
     if (!hwnd || !dialogClassProc) return 0;

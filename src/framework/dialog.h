@@ -98,6 +98,9 @@ protected:
     // Esc, the close box and button 2: IDCANCEL.
     virtual void OnCancel();
     virtual const MessageMapEntry* GetMessageMap() const;
+    // A message of the modal loop before the dialog's keyboard handling sees it (a window's
+    // own keys); true when taken.
+    virtual bool PreTranslateMessage(MSG& msg);
 
     // The default processing of the message now being handled.
     LRESULT Default();

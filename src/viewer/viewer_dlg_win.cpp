@@ -1,0 +1,537 @@
+// The usage viewer's window: handlers that read the message, ask the model host and show
+// what it answers; the list view, the charts, the resizing, the worker read and the watch.
+#include "viewer/viewer_dlg_win.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "res/viewer_resource.h"
+#include "viewer/tariff_dlg_win.h"
+#include "viewer/viewer_app_win.h"
+
+namespace {
+
+// How a control follows the window's size: its left, top, right and bottom edges move with
+// the width or the height (a control that moves both its edges keeps its size).
+enum Follow : unsigned {
+    kLeft = 1,
+    kTop = 2,
+    kRight = 4,
+    kBottom = 8,
+    kMoveX = kLeft | kRight,
+    kMoveY = kTop | kBottom,
+};
+
+const struct {
+    int id;
+    unsigned follow;
+} kFollows[] = {
+    {IDC_VIEW_MONTH, kRight},
+    {IDC_VIEW_ENTRY, kMoveX},
+    {IDC_VIEW_CHART_TIME, kMoveX},
+    {IDC_VIEW_CHART_COST, kMoveX},
+    {IDC_VIEW_LIST, kRight | kBottom},
+    {IDC_VIEW_CAPTIONS, kMoveX},
+    {IDC_VIEW_COUNT, kMoveX},
+    {IDC_VIEW_TIME, kMoveX},
+    {IDC_VIEW_UNITS, kMoveX},
+    {IDC_VIEW_COST, kMoveX},
+    {IDC_VIEW_MONTH_TOTAL, kMoveX},
+    {IDC_VIEW_PROJECTION, kMoveX},
+    {IDC_VIEW_DAYS, kRight | kMoveY},
+    {IDC_VIEW_CHART, kRight | kBottom},
+    {IDC_VIEW_STATUS, kRight | kMoveY},
+    {IDC_VIEW_PROGRESS, kMoveY},
+    {IDC_VIEW_STOP, kMoveY},
+    {IDC_VIEW_COPY, kMoveX | kMoveY},
+    {IDC_VIEW_TARIFF, kMoveX | kMoveY},
+    {IDC_VIEW_FOLDER, kMoveX | kMoveY},
+    {ID_HELP, kMoveX | kMoveY},
+    {IDCANCEL, kMoveX | kMoveY},
+};
+// The label "接続先" beside the list has no id of its own: it moves with the list.
+constexpr int kEntryLabelOffset = -1;
+
+// The list's columns: heading, width in dialog units, alignment.
+const struct {
+    const char* heading;
+    int width;
+    int format;
+} kColumns[] = {
+    {"接続先", 58, LVCFMT_LEFT},      {"日付", 46, LVCFMT_LEFT},      {"開始", 34, LVCFMT_LEFT},
+    {"接続時間", 40, LVCFMT_RIGHT}, {"課金単位", 38, LVCFMT_RIGHT}, {"料金", 36, LVCFMT_RIGHT},
+};
+
+const int kMonthViewControls[] = {IDC_VIEW_LIST,  IDC_VIEW_CAPTIONS,    IDC_VIEW_COUNT,      IDC_VIEW_TIME,
+                                  IDC_VIEW_UNITS, IDC_VIEW_COST,        IDC_VIEW_MONTH_TOTAL, IDC_VIEW_PROJECTION,
+                                  IDC_VIEW_DAYS};
+const int kYearViewControls[] = {IDC_VIEW_CHART, IDC_VIEW_CHART_TIME, IDC_VIEW_CHART_COST};
+
+// The watch looks at the folder's listing this often, and the progress bar moves as often
+// while a read runs.
+constexpr UINT kWatchMs = 2000;
+constexpr UINT kProgressMs = 200;
+constexpr UINT_PTR IDT_VIEWER_PROGRESS = IDT_VIEWER_WATCH + 1;
+// A read shows its progress bar and its stop button when it has this much to read.
+constexpr uint64_t kLongReadBytes = 16u << 20;
+
+const char kFolderPickerTitle[] = "ﾛｸﾞのあるﾌｫﾙﾀﾞ";
+
+int DialogUnitsToPixels(HWND dialog, int units) {
+    RECT r = {0, 0, units, 0};
+    MapDialogRect(dialog, &r);
+    return r.right;
+}
+
+bool PutOnClipboard(HWND owner, const std::string& text) {
+    if (!OpenClipboard(owner)) return false;
+    bool ok = false;
+    if (EmptyClipboard()) {
+        if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+            if (char* bytes = static_cast<char*>(GlobalLock(memory))) {
+                std::memcpy(bytes, text.c_str(), text.size() + 1);
+                GlobalUnlock(memory);
+                ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+            }
+            if (!ok) GlobalFree(memory);
+        }
+    }
+    CloseClipboard();
+    return ok;
+}
+
+// The shell's folder picker needs COM on the calling thread, initialised apartment-threaded.
+class ComApartment {
+public:
+    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT result_;
+};
+
+// The folder the user picks, or empty.
+std::string PickFolder(HWND owner) {
+    ComApartment com;
+    char buffer[MAX_PATH] = "";
+    BROWSEINFOA info{};
+    info.hwndOwner = owner;
+    info.pszDisplayName = buffer;
+    info.lpszTitle = kFolderPickerTitle;
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST picked = SHBrowseForFolderA(&info);
+    if (!picked) return std::string();
+    std::string folder;
+    if (SHGetPathFromIDListA(picked, buffer)) folder.assign(buffer, strnlen(buffer, sizeof buffer));
+    CoTaskMemFree(picked);
+    return folder;
+}
+
+}  // namespace
+
+CViewerDlg::CViewerDlg() : CDialog(IDD_VIEWER) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VIEWER));
+    smallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_VIEWER), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    keys = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_VIEWER_KEYS));
+}
+
+CViewerDlg::~CViewerDlg() {
+    read.reset();  // its thread first: the sink it writes to goes next
+    DestroyWindow();
+    if (smallIcon) DestroyIcon(smallIcon);
+}
+
+const MessageMapEntry* CViewerDlg::GetMessageMap() const {
+    static const MessageMapEntry map[] = {
+        CommandEntry<&CViewerDlg::OnPrevMonth>(IDC_VIEW_PREV),
+        CommandEntry<&CViewerDlg::OnNextMonth>(IDC_VIEW_NEXT),
+        CommandEntry<&CViewerDlg::OnThisMonth>(IDC_VIEW_THIS),
+        NotifyEntry<&CViewerDlg::OnEntryChange>(IDC_VIEW_ENTRY, CBN_SELCHANGE),
+        CommandEntry<&CViewerDlg::OnSessionsView>(IDC_VIEW_SESSIONS),
+        CommandEntry<&CViewerDlg::OnYearView>(IDC_VIEW_YEAR),
+        CommandEntry<&CViewerDlg::OnSwitchView>(IDC_VIEW_SWITCH),
+        CommandEntry<&CViewerDlg::OnChartTime>(IDC_VIEW_CHART_TIME),
+        CommandEntry<&CViewerDlg::OnChartCost>(IDC_VIEW_CHART_COST),
+        NotifyEntry<&CViewerDlg::OnChartClick>(IDC_VIEW_CHART, STN_CLICKED),
+        CommandEntry<&CViewerDlg::OnCopy>(IDC_VIEW_COPY),
+        CommandEntry<&CViewerDlg::OnTariff>(IDC_VIEW_TARIFF),
+        CommandEntry<&CViewerDlg::OnFolder>(IDC_VIEW_FOLDER),
+        CommandEntry<&CViewerDlg::OnStop>(IDC_VIEW_STOP),
+        MessageEntry<&CViewerDlg::OnTimer>(WM_TIMER),
+        MessageEntry<&CViewerDlg::OnReadDone>(WM_VIEWER_READ),
+        MessageEntry<&CViewerDlg::OnDrawItem>(WM_DRAWITEM),
+        MessageEntry<&CViewerDlg::OnSize>(WM_SIZE),
+        MessageEntry<&CViewerDlg::OnGetMinMaxInfo>(WM_GETMINMAXINFO),
+        MessageEntry<&CViewerDlg::OnDestroy>(WM_DESTROY),
+        EndOfMessageMap(),
+    };
+    return map;
+}
+
+int CViewerDlg::RunViewerWindow() {
+    if (!Create(nullptr)) return -1;
+    int result = RunModalLoop(true);
+    DestroyWindow();
+    return result;
+}
+
+bool CViewerDlg::PreTranslateMessage(MSG& msg) {
+    // The window's keys, wherever the focus is in it; a drop-down list that is open keeps its own.
+    if (!keys || msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+    if (msg.hwnd != hwnd && !IsChild(hwnd, msg.hwnd)) return false;
+    if (SendDlgItemMessageA(hwnd, IDC_VIEW_ENTRY, CB_GETDROPPEDSTATE, 0, 0)) return false;
+    return TranslateAcceleratorA(hwnd, keys, &msg) != 0;
+}
+
+bool CViewerDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon ? smallIcon : icon));
+    RememberLayout();
+
+    HWND list = GetDlgItem(IDC_VIEW_LIST);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    for (size_t i = 0; i < sizeof kColumns / sizeof kColumns[0]; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.fmt = kColumns[i].format;
+        column.cx = DialogUnitsToPixels(hwnd, kColumns[i].width);
+        column.pszText = const_cast<char*>(kColumns[i].heading);
+        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    SendDlgItemMessageA(hwnd, IDC_VIEW_PROGRESS, PBM_SETRANGE32, 0, 1000);
+    CheckRadioButton(hwnd, IDC_VIEW_SESSIONS, IDC_VIEW_YEAR, IDC_VIEW_SESSIONS);
+    CheckRadioButton(hwnd, IDC_VIEW_CHART_TIME, IDC_VIEW_CHART_COST, IDC_VIEW_CHART_TIME);
+    ShowReading(false);
+    ShowView();
+
+    host.LoadSettings();
+    ReadFolder(true);
+    SetTimer(hwnd, IDT_VIEWER_WATCH, kWatchMs, nullptr);
+    return true;
+}
+
+// --- Reading and watching.
+
+void CViewerDlg::ReadFolder(bool everything) {
+    if (read) return;  // a read runs: the watch looks again when it is over
+    std::vector<FolderFile> files;
+    if (!ListFolder(host.Folder(), &files)) {
+        if (everything || !known.empty()) {
+            known.clear();
+            host.FolderMissing();
+            ShowScreen();
+        }
+        return;
+    }
+    std::vector<FolderFile> changed;
+    if (everything) {
+        changed = files;
+    } else {
+        for (const FolderFile& f : files) {
+            bool same = false;
+            for (const FolderFile& k : known) same = same || SameStamp(f, k);
+            if (!same) changed.push_back(f);
+        }
+        // A file that went away changes the months too: everything is read again.
+        for (const FolderFile& k : known) {
+            bool there = false;
+            for (const FolderFile& f : files) there = there || f.name == k.name;
+            if (!there) everything = true;
+        }
+        if (everything) changed = files;
+        if (changed.empty()) return;
+    }
+    known = files;
+    readSink = host.NewRead(changed, everything);
+    read.reset(new FolderRead);
+    uint64_t total = 0;
+    for (const FolderFile& f : changed) total += f.size;
+    if (total >= kLongReadBytes) {
+        ShowReading(true);
+        SetTimer(hwnd, IDT_VIEWER_PROGRESS, kProgressMs, nullptr);
+    }
+    // Without a thread the files have been read already, and the message is not posted.
+    if (!read->Start(hwnd, host.Folder(), changed, readSink.get())) OnReadDone(0, reinterpret_cast<LPARAM>(read.get()));
+}
+
+LRESULT CViewerDlg::OnReadDone(WPARAM, LPARAM job) {
+    if (!read || reinterpret_cast<FolderRead*>(job) != read.get()) return 0;
+    read->Finish();
+    bool stopped = read->Stopped();
+    read.reset();
+    KillTimer(hwnd, IDT_VIEWER_PROGRESS);
+    ShowReading(false);
+    if (readSink) host.TakeRead(*readSink, stopped);
+    readSink.reset();
+    ShowScreen();
+    return 0;
+}
+
+void CViewerDlg::OnStop() {
+    if (read) read->Stop();
+}
+
+LRESULT CViewerDlg::OnTimer(WPARAM id, LPARAM) {
+    if (id == IDT_VIEWER_WATCH) {
+        ReadFolder(false);
+    } else if (id == IDT_VIEWER_PROGRESS && read) {
+        uint64_t total = read->Total() ? read->Total() : 1;
+        uint64_t done = read->Done() < total ? read->Done() : total;
+        SendDlgItemMessageA(hwnd, IDC_VIEW_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(done * 1000 / total), 0);
+    }
+    return 0;
+}
+
+void CViewerDlg::ShowReading(bool reading) {
+    ShowWindow(GetDlgItem(IDC_VIEW_PROGRESS), reading ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(IDC_VIEW_STOP), reading ? SW_SHOW : SW_HIDE);
+    if (reading) {
+        SendDlgItemMessageA(hwnd, IDC_VIEW_PROGRESS, PBM_SETPOS, 0, 0);
+        SetDlgItemTextA(hwnd, IDC_VIEW_STATUS, "ﾛｸﾞを読み込んでいます...");
+    } else if (GetFocus() == GetDlgItem(IDC_VIEW_STOP)) {
+        SetFocus(GetDlgItem(IDC_VIEW_LIST));
+    }
+}
+
+// --- What is shown.
+
+void CViewerDlg::ShowScreen() {
+    screen = host.Screen();
+    SetDlgItemTextA(hwnd, IDC_VIEW_MONTH, screen.month.c_str());
+    FillEntries(screen);
+    FillList(screen);
+    SetDlgItemTextA(hwnd, IDC_VIEW_COUNT, screen.count.c_str());
+    SetDlgItemTextA(hwnd, IDC_VIEW_TIME, screen.time.c_str());
+    SetDlgItemTextA(hwnd, IDC_VIEW_UNITS, screen.units.c_str());
+    SetDlgItemTextA(hwnd, IDC_VIEW_COST, screen.cost.c_str());
+    SetDlgItemTextA(hwnd, IDC_VIEW_MONTH_TOTAL, screen.monthTotal.c_str());
+    SetDlgItemTextA(hwnd, IDC_VIEW_PROJECTION, screen.projection.c_str());
+    if (!read) SetDlgItemTextA(hwnd, IDC_VIEW_STATUS, screen.status.c_str());
+    EnableWindow(GetDlgItem(IDC_VIEW_NEXT), screen.canGoNext);
+    InvalidateRect(GetDlgItem(IDC_VIEW_DAYS), nullptr, FALSE);
+    InvalidateRect(GetDlgItem(IDC_VIEW_CHART), nullptr, FALSE);
+}
+
+void CViewerDlg::FillEntries(const ViewerScreen& shown) {
+    HWND combo = GetDlgItem(IDC_VIEW_ENTRY);
+    int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    bool same = count == static_cast<int>(shown.entries.size());
+    for (int i = 0; same && i < count; ++i) {
+        char text[512] = "";
+        if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text)) {
+            same = false;
+            break;
+        }
+        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        same = shown.entries[static_cast<size_t>(i)] == text;
+    }
+    if (!same) {
+        SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+        for (const std::string& e : shown.entries) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
+    }
+    SendMessageA(combo, CB_SETCURSEL, shown.entry, 0);
+}
+
+void CViewerDlg::FillList(const ViewerScreen& shown) {
+    HWND list = GetDlgItem(IDC_VIEW_LIST);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, shown.rows.size(), 0);
+    for (size_t row = 0; row < shown.rows.size(); ++row) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(row);
+        item.pszText = const_cast<char*>(shown.rows[row][0].c_str());
+        int at = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        if (at < 0) break;
+        for (int column = 1; column < 6; ++column) {
+            item.iItem = at;
+            item.iSubItem = column;
+            item.pszText = const_cast<char*>(shown.rows[row][static_cast<size_t>(column)].c_str());
+            SendMessageA(list, LVM_SETITEMTEXTA, at, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void CViewerDlg::ShowView() {
+    for (int id : kMonthViewControls) ShowWindow(GetDlgItem(id), yearView ? SW_HIDE : SW_SHOW);
+    for (int id : kYearViewControls) ShowWindow(GetDlgItem(id), yearView ? SW_SHOW : SW_HIDE);
+    CheckRadioButton(hwnd, IDC_VIEW_SESSIONS, IDC_VIEW_YEAR, yearView ? IDC_VIEW_YEAR : IDC_VIEW_SESSIONS);
+}
+
+LRESULT CViewerDlg::OnDrawItem(WPARAM, LPARAM data) {
+    auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(data);
+    if (!item) return FALSE;
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+    if (item->CtlID == IDC_VIEW_DAYS) PaintChart(item->hDC, item->rcItem, screen.days, font);
+    else if (item->CtlID == IDC_VIEW_CHART) PaintChart(item->hDC, item->rcItem, screen.year, font);
+    else return FALSE;
+    return TRUE;
+}
+
+// --- Commands.
+
+void CViewerDlg::OnPrevMonth() {
+    host.PreviousMonth();
+    ShowScreen();
+}
+
+void CViewerDlg::OnNextMonth() {
+    host.NextMonth();
+    ShowScreen();
+}
+
+void CViewerDlg::OnThisMonth() {
+    host.ThisMonth();
+    ShowScreen();
+}
+
+void CViewerDlg::OnEntryChange() {
+    int chosen = static_cast<int>(SendDlgItemMessageA(hwnd, IDC_VIEW_ENTRY, CB_GETCURSEL, 0, 0));
+    if (chosen < 0) return;
+    host.ChooseEntry(chosen);
+    ShowScreen();
+}
+
+void CViewerDlg::OnSessionsView() {
+    yearView = false;
+    ShowView();
+}
+
+void CViewerDlg::OnYearView() {
+    yearView = true;
+    ShowView();
+}
+
+void CViewerDlg::OnSwitchView() {
+    yearView = !yearView;
+    ShowView();
+}
+
+void CViewerDlg::OnChartTime() {
+    host.ChartCost(false);
+    ShowScreen();
+}
+
+void CViewerDlg::OnChartCost() {
+    host.ChartCost(true);
+    ShowScreen();
+}
+
+// A month of the chart clicked: that month's sessions.
+void CViewerDlg::OnChartClick() {
+    HWND chart = GetDlgItem(IDC_VIEW_CHART);
+    DWORD at = GetMessagePos();
+    POINT point = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    ScreenToClient(chart, &point);
+    RECT area{};
+    GetClientRect(chart, &area);
+    int bar = ChartBarAt(area, screen.year, point);
+    if (bar < 0) return;
+    host.ShowYearBar(bar);
+    yearView = false;
+    ShowView();
+    ShowScreen();
+}
+
+void CViewerDlg::OnCopy() {
+    if (!PutOnClipboard(hwnd, host.ClipboardText())) MessageBeep(MB_ICONEXCLAMATION);
+}
+
+void CViewerDlg::OnTariff() {
+    if (EditTariffs(this, host)) ShowScreen();
+}
+
+void CViewerDlg::OnFolder() {
+    std::string folder = PickFolder(hwnd);
+    if (folder.empty()) return;
+    if (read) {
+        read->Stop();
+        read.reset();  // waits for its thread; its sessions are dropped with the folder
+        readSink.reset();
+        KillTimer(hwnd, IDT_VIEWER_PROGRESS);
+        ShowReading(false);
+    }
+    host.ChooseFolder(folder);
+    known.clear();
+    ReadFolder(true);
+    ShowScreen();
+}
+
+LRESULT CViewerDlg::OnDestroy(WPARAM, LPARAM) {
+    KillTimer(hwnd, IDT_VIEWER_WATCH);
+    KillTimer(hwnd, IDT_VIEWER_PROGRESS);
+    return Default();
+}
+
+// --- Size.
+
+void CViewerDlg::RememberLayout() {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    templateClient = {client.right, client.bottom};
+    RECT window{};
+    GetWindowRect(hwnd, &window);
+    minimumWindow = {window.right - window.left, window.bottom - window.top};
+    layout.clear();
+    for (const auto& f : kFollows) {
+        HWND control = GetDlgItem(f.id);
+        if (!control) continue;
+        RECT r{};
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+        layout.push_back({f.id, r, f.follow});
+    }
+    // The label before the entry list moves with it.
+    if (HWND combo = GetDlgItem(IDC_VIEW_ENTRY)) {
+        HWND label = GetWindow(combo, GW_HWNDPREV);
+        if (label && GetDlgCtrlID(label) != IDC_VIEW_MONTH) {
+            RECT r{};
+            GetWindowRect(label, &r);
+            MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+            layout.push_back({kEntryLabelOffset, r, kMoveX});
+        }
+    }
+}
+
+LRESULT CViewerDlg::OnSize(WPARAM kind, LPARAM size) {
+    if (kind == SIZE_MINIMIZED || layout.empty()) return 0;
+    const int dx = LOWORD(size) - templateClient.cx, dy = HIWORD(size) - templateClient.cy;
+    HDWP moves = BeginDeferWindowPos(static_cast<int>(layout.size()));
+    HWND combo = GetDlgItem(IDC_VIEW_ENTRY);
+    for (const Anchored& a : layout) {
+        HWND control = a.id == kEntryLabelOffset ? GetWindow(combo, GW_HWNDPREV) : GetDlgItem(a.id);
+        if (!control) continue;
+        RECT r = a.rect;
+        if (a.follow & kLeft) r.left += dx;
+        if (a.follow & kRight) r.right += dx;
+        if (a.follow & kTop) r.top += dy;
+        if (a.follow & kBottom) r.bottom += dy;
+        if (moves)
+            moves = DeferWindowPos(moves, control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (moves) EndDeferWindowPos(moves);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return 0;
+}
+
+LRESULT CViewerDlg::OnGetMinMaxInfo(WPARAM, LPARAM data) {
+    auto* info = reinterpret_cast<MINMAXINFO*>(data);
+    if (info && minimumWindow.cx > 0) {
+        info->ptMinTrackSize.x = minimumWindow.cx;
+        info->ptMinTrackSize.y = minimumWindow.cy;
+    }
+    return 0;
+}
