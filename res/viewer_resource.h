@@ -28,7 +28,11 @@
 #define IDC_VIEW_COST 2015
 #define IDC_VIEW_MONTH_TOTAL 2016
 #define IDC_VIEW_PROJECTION 2017
-#define IDC_VIEW_CAPTIONS 2018  // the captions of the totals, one static
+#define IDC_VIEW_COUNT_CAPTION 2018  // the totals' captions, each before its value
+#define IDC_VIEW_TIME_CAPTION 2019
+#define IDC_VIEW_UNITS_CAPTION 2023
+#define IDC_VIEW_COST_CAPTION 2024
+#define IDC_VIEW_TOTAL_CAPTION 2025
 // The twelve months' view.
 #define IDC_VIEW_CHART 2020
 #define IDC_VIEW_CHART_TIME 2021

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Packs the release zip: the 32-bit Tolvane.exe at the top, the 64-bit one as x64/Tolvane.exe,
-each with the help file Tolvane.HLP beside it, readme.txt (the Japanese guide as plain text,
+each with the usage viewer TolvaneLog.exe of its build and the help file Tolvane.HLP beside it, readme.txt (the Japanese guide as plain text,
 code page 932, CR LF) and LICENSE.txt. The same inputs always give the same bytes: fixed entry
 order, fixed time stamps and attributes, and programs that carry no link time.
 
-    tools/release_package.py --exe EXE [--exe64 EXE] --hlp Tolvane.HLP --guide README.ja.md --licence LICENSE --out ZIP
+    tools/release_package.py --exe EXE [--exe64 EXE] [--viewer EXE [--viewer64 EXE]] --hlp Tolvane.HLP --guide README.ja.md --licence LICENSE --out ZIP
     tools/release_package.py --version res/Tolvane.rc      prints the version, e.g. 1.10
 """
 import argparse
@@ -205,12 +205,19 @@ def write_zip(path, files, stamp):
     os.replace(tmp, path)
 
 
-def package(exe_path, guide_path, licence_path, out_path, epoch=None, exe64_path=None, help_path=None):
-    """The zip; the help file, when given, stands beside each program (each opens the help file
-    of its own path)."""
+def package(exe_path, guide_path, licence_path, out_path, epoch=None, exe64_path=None, help_path=None,
+            viewer_path=None, viewer64_path=None):
+    """The zip; the help file, when given, stands beside each Tolvane.exe (each opens the help file
+    of its own path, the viewer the one beside it), and so does the viewer of the same build."""
     files = {"Tolvane.exe": read_program(exe_path, MACHINE_I386)}
     if exe64_path:
         files["x64/Tolvane.exe"] = read_program(exe64_path, MACHINE_AMD64)
+    if viewer64_path and not (exe64_path and viewer_path):
+        raise ReleaseError("the 64-bit viewer goes beside the 64-bit Tolvane.exe, with the 32-bit pair")
+    if viewer_path:
+        files["TolvaneLog.exe"] = read_program(viewer_path, MACHINE_I386)
+    if viewer64_path:
+        files["x64/TolvaneLog.exe"] = read_program(viewer64_path, MACHINE_AMD64)
     if help_path:
         help_file = read_help_file(help_path)
         for exe in [n for n in files if n.endswith("Tolvane.exe")]:
@@ -229,6 +236,8 @@ def main(argv):
     parser.add_argument("--version", metavar="RC", help="print the version of this resource script")
     parser.add_argument("--exe")
     parser.add_argument("--exe64")
+    parser.add_argument("--viewer", help="the 32-bit TolvaneLog.exe")
+    parser.add_argument("--viewer64", help="the 64-bit TolvaneLog.exe")
     parser.add_argument("--hlp", help="the help file to put beside each program")
     parser.add_argument("--guide")
     parser.add_argument("--licence")
@@ -243,7 +252,7 @@ def main(argv):
             parser.error("--exe, --hlp, --guide, --licence and --out are needed")
         epoch = os.environ.get("SOURCE_DATE_EPOCH")
         package(args.exe, args.guide, args.licence, args.out, int(epoch) if epoch else None, args.exe64,
-                args.hlp)
+                args.hlp, args.viewer, args.viewer64)
     except (ReleaseError, OSError) as e:
         print(f"release_package: {e}", file=sys.stderr)
         return 1

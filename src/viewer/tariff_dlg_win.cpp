@@ -1,27 +1,32 @@
-// The tariff dialog: the entry chosen shows its unit and price; another entry keeps what was
-// typed for the first, checked; OK stores them all.
+// The tariff dialog: the entry chosen shows its unit and price; choosing another entry keeps
+// what was typed for the first, checked; OK stores them all.
 #include "viewer/tariff_dlg_win.h"
 
 #include "base/prompt.h"
 #include "res/viewer_resource.h"
+#include "viewer/money.h"
+#include "viewer/viewer_settings.h"
 
 namespace {
 
-// Longer than any price in yen that the check takes: the edit keeps what was typed past it.
+// Longer than any price the check takes, so that what was typed past one shows as typed.
 constexpr int kPriceChars = 16;
 
-std::string ControlText(HWND dialog, int id) {
+const char kBadPrice[] = "1単位の料金は、0 から 9999999.99 までの円の額を、小数は 2 けたまでで入力してください。";
+const char kNotStored[] = "料金の設定を保存できませんでした。この設定は、閉じるまで有効です。";
+
+std::string EditText(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
     int length = control ? GetWindowTextLengthA(control) : 0;
     std::string text(static_cast<size_t>(length) + 1, '\0');
-    int got = length ? GetWindowTextA(control, &text[0], length + 1) : 0;
+    int got = length > 0 ? GetWindowTextA(control, &text[0], length + 1) : 0;
     text.resize(got > 0 ? static_cast<size_t>(got) : 0);
     return text;
 }
 
 }  // namespace
 
-CTariffDlg::CTariffDlg(CDialog* parent, const ViewerModelHost& host) : CDialog(IDD_TARIFF, parent), host(host) {}
+CTariffDlg::CTariffDlg(CDialog* parent) : CDialog(IDD_TARIFF, parent) {}
 
 const MessageMapEntry* CTariffDlg::GetMessageMap() const {
     static const MessageMapEntry map[] = {
@@ -34,9 +39,9 @@ const MessageMapEntry* CTariffDlg::GetMessageMap() const {
 bool CTariffDlg::OnInitDialog() {
     if (!CDialog::OnInitDialog()) return false;
     SendDlgItemMessageA(hwnd, IDC_TARIFF_PRICE, EM_LIMITTEXT, kPriceChars, 0);
-    for (const ViewerModelHost::Tariff& t : tariffs)
+    for (const EntryTariff& t : tariffs)
         SendDlgItemMessageA(hwnd, IDC_TARIFF_ENTRY, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.entry.c_str()));
-    bool any = !tariffs.empty();
+    const bool any = !tariffs.empty();
     for (int id : {IDC_TARIFF_ENTRY, IDC_TARIFF_UNIT, IDC_TARIFF_PRICE}) EnableWindow(GetDlgItem(id), any);
     if (any) Show(0);
     return true;
@@ -44,20 +49,19 @@ bool CTariffDlg::OnInitDialog() {
 
 void CTariffDlg::Show(int index) {
     shown = index;
-    const ViewerModelHost::Tariff& t = tariffs[static_cast<size_t>(index)];
-    SendDlgItemMessageA(hwnd, IDC_TARIFF_ENTRY, CB_SETCURSEL, index, 0);
-    SendDlgItemMessageA(hwnd, IDC_TARIFF_UNIT, CB_SETCURSEL, t.unit, 0);
-    SetDlgItemTextA(hwnd, IDC_TARIFF_PRICE, t.price.c_str());
+    const Tariff& t = tariffs[static_cast<size_t>(index)].tariff;
+    SendDlgItemMessageA(hwnd, IDC_TARIFF_ENTRY, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendDlgItemMessageA(hwnd, IDC_TARIFF_UNIT, CB_SETCURSEL, static_cast<WPARAM>(ChargeableUnit(t.unit)), 0);
+    SetDlgItemTextA(hwnd, IDC_TARIFF_PRICE, PriceText(t.priceHundredths).c_str());
 }
 
 bool CTariffDlg::TakeShown() {
     if (shown < 0) return true;
-    ViewerModelHost::Tariff& t = tariffs[static_cast<size_t>(shown)];
-    std::string price = ControlText(hwnd, IDC_TARIFF_PRICE);
-    std::string message;
-    if (!host.CheckPrice(price, &message)) {
-        Prompts().Show(message, kMbOk | kMbIconExclamation);
-        SendDlgItemMessageA(hwnd, IDC_TARIFF_ENTRY, CB_SETCURSEL, shown, 0);
+    Tariff& t = tariffs[static_cast<size_t>(shown)].tariff;
+    uint32_t hundredths = 0;
+    if (!ParsePrice(EditText(hwnd, IDC_TARIFF_PRICE), &hundredths)) {
+        Prompts().Show(kBadPrice, kMbOk | kMbIconExclamation);
+        SendDlgItemMessageA(hwnd, IDC_TARIFF_ENTRY, CB_SETCURSEL, static_cast<WPARAM>(shown), 0);
         HWND edit = GetDlgItem(IDC_TARIFF_PRICE);
         SetFocus(edit);
         SendMessageA(edit, EM_SETSEL, 0, -1);
@@ -65,7 +69,7 @@ bool CTariffDlg::TakeShown() {
     }
     int unit = static_cast<int>(SendDlgItemMessageA(hwnd, IDC_TARIFF_UNIT, CB_GETCURSEL, 0, 0));
     if (unit >= 0) t.unit = unit;
-    t.price = price;
+    t.priceHundredths = hundredths;
     return true;
 }
 
@@ -79,10 +83,16 @@ void CTariffDlg::OnOK() {
     if (TakeShown()) EndDialog(IDOK);
 }
 
-bool EditTariffs(CDialog* parent, ViewerModelHost& host) {
-    CTariffDlg dialog(parent, host);
-    dialog.tariffs = host.Tariffs();
+bool EditTariffs(CDialog* parent, UsageModel& model) {
+    CTariffDlg dialog(parent);
+    for (const std::string& entry : model.Entries()) dialog.tariffs.push_back({entry, model.TariffOf(entry)});
     if (dialog.DoModal() != IDOK) return false;
-    host.StoreTariffs(dialog.tariffs);
+    bool stored = true;
+    for (const CTariffDlg::EntryTariff& t : dialog.tariffs) {
+        if (model.TariffOf(t.entry) == t.tariff) continue;
+        model.SetTariff(t.entry, t.tariff);
+        stored = SaveTariff(t.entry, t.tariff) && stored;
+    }
+    if (!stored) Prompts().Show(kNotStored, kMbOk | kMbIconExclamation);
     return true;
 }

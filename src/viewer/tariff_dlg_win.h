@@ -2,16 +2,22 @@
 // price of one unit in yen.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "framework/dialog.h"
-#include "viewer/viewer_view_win.h"
+#include "viewer/tariff.h"
+#include "viewer/usage_model.h"
 
 class CTariffDlg : public CDialog {
 public:
-    CTariffDlg(CDialog* parent, const ViewerModelHost& host);
+    explicit CTariffDlg(CDialog* parent);
 
-    std::vector<ViewerModelHost::Tariff> tariffs;
+    struct EntryTariff {
+        std::string entry;
+        Tariff tariff;
+    };
+    std::vector<EntryTariff> tariffs;
 
 protected:
     bool OnInitDialog() override;
@@ -20,13 +26,14 @@ protected:
 
 private:
     void OnEntryChange();
-    // The controls into the tariff shown; false (and the focus on the price) when refused.
+    // The controls into the tariff shown; false (the user told, the focus on the price) when
+    // the price is refused.
     bool TakeShown();
     void Show(int index);
 
-    const ViewerModelHost& host;
     int shown = -1;
 };
 
-// Runs the dialog; true when tariffs were stored.
-bool EditTariffs(CDialog* parent, ViewerModelHost& host);
+// Runs the dialog over the model's entries; the tariffs confirmed go into the model and the
+// viewer's key. True when the user confirmed.
+bool EditTariffs(CDialog* parent, UsageModel& model);

@@ -7,9 +7,13 @@
 
 #include <cstring>
 
+#include <algorithm>
+#include <ctime>
+
+#include "base/exe_folder.h"
 #include "res/viewer_resource.h"
 #include "viewer/tariff_dlg_win.h"
-#include "viewer/viewer_app_win.h"
+#include "viewer/viewer_texts.h"
 
 namespace {
 
@@ -33,11 +37,15 @@ const struct {
     {IDC_VIEW_CHART_TIME, kMoveX},
     {IDC_VIEW_CHART_COST, kMoveX},
     {IDC_VIEW_LIST, kRight | kBottom},
-    {IDC_VIEW_CAPTIONS, kMoveX},
+    {IDC_VIEW_COUNT_CAPTION, kMoveX},
+    {IDC_VIEW_TIME_CAPTION, kMoveX},
+    {IDC_VIEW_UNITS_CAPTION, kMoveX},
+    {IDC_VIEW_COST_CAPTION, kMoveX},
     {IDC_VIEW_COUNT, kMoveX},
     {IDC_VIEW_TIME, kMoveX},
     {IDC_VIEW_UNITS, kMoveX},
     {IDC_VIEW_COST, kMoveX},
+    {IDC_VIEW_TOTAL_CAPTION, kMoveX},
     {IDC_VIEW_MONTH_TOTAL, kMoveX},
     {IDC_VIEW_PROJECTION, kMoveX},
     {IDC_VIEW_DAYS, kRight | kMoveY},
@@ -51,22 +59,19 @@ const struct {
     {ID_HELP, kMoveX | kMoveY},
     {IDCANCEL, kMoveX | kMoveY},
 };
-// The label "接続先" beside the list has no id of its own: it moves with the list.
-constexpr int kEntryLabelOffset = -1;
-
-// The list's columns: heading, width in dialog units, alignment.
+// The list's columns (headed by the model's kListHeaders): width in dialog units, alignment.
 const struct {
-    const char* heading;
     int width;
     int format;
-} kColumns[] = {
-    {"接続先", 58, LVCFMT_LEFT},      {"日付", 46, LVCFMT_LEFT},      {"開始", 34, LVCFMT_LEFT},
-    {"接続時間", 40, LVCFMT_RIGHT}, {"課金単位", 38, LVCFMT_RIGHT}, {"料金", 36, LVCFMT_RIGHT},
+} kColumns[kListColumns] = {
+    {58, LVCFMT_LEFT}, {46, LVCFMT_LEFT}, {34, LVCFMT_LEFT}, {40, LVCFMT_RIGHT}, {38, LVCFMT_RIGHT}, {36, LVCFMT_RIGHT},
 };
 
-const int kMonthViewControls[] = {IDC_VIEW_LIST,  IDC_VIEW_CAPTIONS,    IDC_VIEW_COUNT,      IDC_VIEW_TIME,
-                                  IDC_VIEW_UNITS, IDC_VIEW_COST,        IDC_VIEW_MONTH_TOTAL, IDC_VIEW_PROJECTION,
-                                  IDC_VIEW_DAYS};
+const int kMonthViewControls[] = {
+    IDC_VIEW_LIST,          IDC_VIEW_COUNT_CAPTION, IDC_VIEW_COUNT, IDC_VIEW_TIME_CAPTION, IDC_VIEW_TIME,
+    IDC_VIEW_UNITS_CAPTION, IDC_VIEW_UNITS,         IDC_VIEW_COST_CAPTION, IDC_VIEW_COST, IDC_VIEW_TOTAL_CAPTION,
+    IDC_VIEW_MONTH_TOTAL,   IDC_VIEW_PROJECTION,    IDC_VIEW_DAYS,
+};
 const int kYearViewControls[] = {IDC_VIEW_CHART, IDC_VIEW_CHART_TIME, IDC_VIEW_CHART_COST};
 
 // The watch looks at the folder's listing this often, and the progress bar moves as often
@@ -76,6 +81,8 @@ constexpr UINT kProgressMs = 200;
 constexpr UINT_PTR IDT_VIEWER_PROGRESS = IDT_VIEWER_WATCH + 1;
 // A read shows its progress bar and its stop button when it has this much to read.
 constexpr uint64_t kLongReadBytes = 16u << 20;
+
+int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
 
 const char kFolderPickerTitle[] = "ﾛｸﾞのあるﾌｫﾙﾀﾞ";
 
@@ -144,7 +151,9 @@ CViewerDlg::CViewerDlg() : CDialog(IDD_VIEWER) {
 }
 
 CViewerDlg::~CViewerDlg() {
-    read.reset();  // its thread first: the sink it writes to goes next
+    // The worker first: it reads into the reader, which goes with this object.
+    if (reader) reader->Stop();
+    thread.Join();
     DestroyWindow();
     if (smallIcon) DestroyIcon(smallIcon);
 }
@@ -199,94 +208,88 @@ bool CViewerDlg::OnInitDialog() {
 
     HWND list = GetDlgItem(IDC_VIEW_LIST);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    for (size_t i = 0; i < sizeof kColumns / sizeof kColumns[0]; ++i) {
+    for (int i = 0; i < kListColumns; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = kColumns[i].format;
         column.cx = DialogUnitsToPixels(hwnd, kColumns[i].width);
-        column.pszText = const_cast<char*>(kColumns[i].heading);
-        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+        column.pszText = const_cast<char*>(kListHeaders[i]);
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
     SendDlgItemMessageA(hwnd, IDC_VIEW_PROGRESS, PBM_SETRANGE32, 0, 1000);
-    CheckRadioButton(hwnd, IDC_VIEW_SESSIONS, IDC_VIEW_YEAR, IDC_VIEW_SESSIONS);
     CheckRadioButton(hwnd, IDC_VIEW_CHART_TIME, IDC_VIEW_CHART_COST, IDC_VIEW_CHART_TIME);
     ShowReading(false);
     ShowView();
 
-    host.LoadSettings();
-    ReadFolder(true);
+    Configure();
     SetTimer(hwnd, IDT_VIEWER_WATCH, kWatchMs, nullptr);
     return true;
 }
 
 // --- Reading and watching.
 
-void CViewerDlg::ReadFolder(bool everything) {
-    if (read) return;  // a read runs: the watch looks again when it is over
-    std::vector<FolderFile> files;
-    if (!ListFolder(host.Folder(), &files)) {
-        if (everything || !known.empty()) {
-            known.clear();
-            host.FolderMissing();
-            ShowScreen();
-        }
-        return;
+void CViewerDlg::Configure() {
+    settings = LoadViewerSettings();
+    model.Configure(ConfigOf(settings, exeFolder, model.Entries()), Now());
+    tariffsLoaded = model.Entries();
+    Look(true);
+}
+
+void CViewerDlg::LoadNewTariffs() {
+    for (const std::string& entry : model.Entries()) {
+        if (std::find(tariffsLoaded.begin(), tariffsLoaded.end(), entry) != tariffsLoaded.end()) continue;
+        tariffsLoaded.push_back(entry);
+        Tariff tariff;
+        if (LoadTariff(entry, &tariff)) model.SetTariff(entry, tariff);
     }
-    std::vector<FolderFile> changed;
-    if (everything) {
-        changed = files;
-    } else {
-        for (const FolderFile& f : files) {
-            bool same = false;
-            for (const FolderFile& k : known) same = same || SameStamp(f, k);
-            if (!same) changed.push_back(f);
-        }
-        // A file that went away changes the months too: everything is read again.
-        for (const FolderFile& k : known) {
-            bool there = false;
-            for (const FolderFile& f : files) there = there || f.name == k.name;
-            if (!there) everything = true;
-        }
-        if (everything) changed = files;
-        if (changed.empty()) return;
-    }
-    known = files;
-    readSink = host.NewRead(changed, everything);
-    read.reset(new FolderRead);
-    uint64_t total = 0;
-    for (const FolderFile& f : changed) total += f.size;
-    if (total >= kLongReadBytes) {
+}
+
+void CViewerDlg::Look(bool force) {
+    if (reader) return;  // the next look, after the read
+    model.SetNow(Now());
+    bool changed = model.ListFolder();
+    LoadNewTariffs();
+    if (model.NeedsRead()) StartReading();
+    else if (changed || force) ShowScreen();
+}
+
+void CViewerDlg::StartReading() {
+    reader = model.StartReading();
+    if (!reader) return;
+    if (reader->BytesToRead() >= kLongReadBytes) {
         ShowReading(true);
         SetTimer(hwnd, IDT_VIEWER_PROGRESS, kProgressMs, nullptr);
     }
-    // Without a thread the files have been read already, and the message is not posted.
-    if (!read->Start(hwnd, host.Folder(), changed, readSink.get())) OnReadDone(0, reinterpret_cast<LPARAM>(read.get()));
+    thread.Start(hwnd, reader.get());
 }
 
-LRESULT CViewerDlg::OnReadDone(WPARAM, LPARAM job) {
-    if (!read || reinterpret_cast<FolderRead*>(job) != read.get()) return 0;
-    read->Finish();
-    bool stopped = read->Stopped();
-    read.reset();
-    KillTimer(hwnd, IDT_VIEWER_PROGRESS);
-    ShowReading(false);
-    if (readSink) host.TakeRead(*readSink, stopped);
-    readSink.reset();
-    ShowScreen();
+LRESULT CViewerDlg::OnReadDone(WPARAM, LPARAM done) {
+    if (reader && reinterpret_cast<FolderReader*>(done) == reader.get()) EndReading();
     return 0;
 }
 
+void CViewerDlg::EndReading() {
+    thread.Join();
+    model.TakeReadings(*reader);
+    reader.reset();
+    KillTimer(hwnd, IDT_VIEWER_PROGRESS);
+    ShowReading(false);
+    ShowScreen();
+}
+
 void CViewerDlg::OnStop() {
-    if (read) read->Stop();
+    if (reader) reader->Stop();
 }
 
 LRESULT CViewerDlg::OnTimer(WPARAM id, LPARAM) {
     if (id == IDT_VIEWER_WATCH) {
-        ReadFolder(false);
-    } else if (id == IDT_VIEWER_PROGRESS && read) {
-        uint64_t total = read->Total() ? read->Total() : 1;
-        uint64_t done = read->Done() < total ? read->Done() : total;
+        Look(false);
+    } else if (id == IDT_VIEWER_PROGRESS && reader) {
+        uint64_t total = std::max<uint64_t>(reader->BytesToRead(), 1);
+        uint64_t done = std::min(reader->BytesRead(), total);
         SendDlgItemMessageA(hwnd, IDC_VIEW_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(done * 1000 / total), 0);
+        // The files read so far show at once, the month shown first.
+        if (model.TakeReadings(*reader)) ShowScreen();
     }
     return 0;
 }
@@ -297,7 +300,7 @@ void CViewerDlg::ShowReading(bool reading) {
     if (reading) {
         SendDlgItemMessageA(hwnd, IDC_VIEW_PROGRESS, PBM_SETPOS, 0, 0);
         SetDlgItemTextA(hwnd, IDC_VIEW_STATUS, "ﾛｸﾞを読み込んでいます...");
-    } else if (GetFocus() == GetDlgItem(IDC_VIEW_STOP)) {
+    } else if (!IsWindowEnabled(GetFocus()) || GetFocus() == GetDlgItem(IDC_VIEW_STOP)) {
         SetFocus(GetDlgItem(IDC_VIEW_LIST));
     }
 }
@@ -305,62 +308,67 @@ void CViewerDlg::ShowReading(bool reading) {
 // --- What is shown.
 
 void CViewerDlg::ShowScreen() {
-    screen = host.Screen();
+    screen = MakeScreen(model, chartCost);
     SetDlgItemTextA(hwnd, IDC_VIEW_MONTH, screen.month.c_str());
-    FillEntries(screen);
-    FillList(screen);
+    FillEntries();
+    FillList();
     SetDlgItemTextA(hwnd, IDC_VIEW_COUNT, screen.count.c_str());
     SetDlgItemTextA(hwnd, IDC_VIEW_TIME, screen.time.c_str());
     SetDlgItemTextA(hwnd, IDC_VIEW_UNITS, screen.units.c_str());
     SetDlgItemTextA(hwnd, IDC_VIEW_COST, screen.cost.c_str());
     SetDlgItemTextA(hwnd, IDC_VIEW_MONTH_TOTAL, screen.monthTotal.c_str());
     SetDlgItemTextA(hwnd, IDC_VIEW_PROJECTION, screen.projection.c_str());
-    if (!read) SetDlgItemTextA(hwnd, IDC_VIEW_STATUS, screen.status.c_str());
+    if (!reader || !IsWindowVisible(GetDlgItem(IDC_VIEW_PROGRESS)))
+        SetDlgItemTextA(hwnd, IDC_VIEW_STATUS, screen.status.c_str());
+    // A button that goes grey while it holds the focus hands it to the list.
+    HWND focus = GetFocus();
+    EnableWindow(GetDlgItem(IDC_VIEW_PREV), screen.canGoPrevious);
     EnableWindow(GetDlgItem(IDC_VIEW_NEXT), screen.canGoNext);
+    if (focus && !IsWindowEnabled(focus)) SetFocus(GetDlgItem(IDC_VIEW_LIST));
     InvalidateRect(GetDlgItem(IDC_VIEW_DAYS), nullptr, FALSE);
     InvalidateRect(GetDlgItem(IDC_VIEW_CHART), nullptr, FALSE);
 }
 
-void CViewerDlg::FillEntries(const ViewerScreen& shown) {
+void CViewerDlg::FillEntries() {
     HWND combo = GetDlgItem(IDC_VIEW_ENTRY);
     int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-    bool same = count == static_cast<int>(shown.entries.size());
+    bool same = count == static_cast<int>(screen.entries.size());
     for (int i = 0; same && i < count; ++i) {
-        char text[512] = "";
-        if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text)) {
-            same = false;
-            break;
-        }
-        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        same = shown.entries[static_cast<size_t>(i)] == text;
+        LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::string text(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
+        SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+        same = screen.entries[static_cast<size_t>(i)] == text.c_str();
     }
     if (!same) {
         SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-        for (const std::string& e : shown.entries) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
+        for (const std::string& e : screen.entries) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
     }
-    SendMessageA(combo, CB_SETCURSEL, shown.entry, 0);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(screen.entry), 0);
 }
 
-void CViewerDlg::FillList(const ViewerScreen& shown) {
+void CViewerDlg::FillList() {
     HWND list = GetDlgItem(IDC_VIEW_LIST);
+    int keep = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(list, LVM_SETITEMCOUNT, shown.rows.size(), 0);
-    for (size_t row = 0; row < shown.rows.size(); ++row) {
+    SendMessageA(list, LVM_SETITEMCOUNT, screen.rows.size(), 0);
+    for (size_t row = 0; row < screen.rows.size(); ++row) {
+        const std::vector<std::string>& cells = screen.rows[row];
         LVITEMA item{};
         item.mask = LVIF_TEXT;
         item.iItem = static_cast<int>(row);
-        item.pszText = const_cast<char*>(shown.rows[row][0].c_str());
+        item.pszText = const_cast<char*>(cells.empty() ? "" : cells[0].c_str());
         int at = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         if (at < 0) break;
-        for (int column = 1; column < 6; ++column) {
-            item.iItem = at;
-            item.iSubItem = column;
-            item.pszText = const_cast<char*>(shown.rows[row][static_cast<size_t>(column)].c_str());
-            SendMessageA(list, LVM_SETITEMTEXTA, at, reinterpret_cast<LPARAM>(&item));
+        for (size_t column = 1; column < cells.size(); ++column) {
+            item.iSubItem = static_cast<int>(column);
+            item.pszText = const_cast<char*>(cells[column].c_str());
+            SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&item));
         }
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    // New lines of the month appear at the end: a list that was scrolled to its end follows.
+    if (!screen.rows.empty()) SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(keep > 0 ? screen.rows.size() - 1 : 0), FALSE);
     InvalidateRect(list, nullptr, TRUE);
 }
 
@@ -383,24 +391,24 @@ LRESULT CViewerDlg::OnDrawItem(WPARAM, LPARAM data) {
 // --- Commands.
 
 void CViewerDlg::OnPrevMonth() {
-    host.PreviousMonth();
+    model.ShowPrevious();
     ShowScreen();
 }
 
 void CViewerDlg::OnNextMonth() {
-    host.NextMonth();
+    model.ShowNext();
     ShowScreen();
 }
 
 void CViewerDlg::OnThisMonth() {
-    host.ThisMonth();
+    model.ShowCurrent();
     ShowScreen();
 }
 
 void CViewerDlg::OnEntryChange() {
     int chosen = static_cast<int>(SendDlgItemMessageA(hwnd, IDC_VIEW_ENTRY, CB_GETCURSEL, 0, 0));
     if (chosen < 0) return;
-    host.ChooseEntry(chosen);
+    model.ShowEntry(chosen == 0 ? kAllEntries : chosen - 1);
     ShowScreen();
 }
 
@@ -420,12 +428,12 @@ void CViewerDlg::OnSwitchView() {
 }
 
 void CViewerDlg::OnChartTime() {
-    host.ChartCost(false);
+    chartCost = false;
     ShowScreen();
 }
 
 void CViewerDlg::OnChartCost() {
-    host.ChartCost(true);
+    chartCost = true;
     ShowScreen();
 }
 
@@ -438,35 +446,39 @@ void CViewerDlg::OnChartClick() {
     RECT area{};
     GetClientRect(chart, &area);
     int bar = ChartBarAt(area, screen.year, point);
-    if (bar < 0) return;
-    host.ShowYearBar(bar);
+    if (bar < 0 || bar >= static_cast<int>(screen.yearMonths.size())) return;
+    model.ShowMonth(screen.yearMonths[static_cast<size_t>(bar)]);
     yearView = false;
     ShowView();
     ShowScreen();
 }
 
 void CViewerDlg::OnCopy() {
-    if (!PutOnClipboard(hwnd, host.ClipboardText())) MessageBeep(MB_ICONEXCLAMATION);
+    if (!PutOnClipboard(hwnd, ClipboardText(model.View(), model.Entries()))) MessageBeep(MB_ICONEXCLAMATION);
 }
 
 void CViewerDlg::OnTariff() {
-    if (EditTariffs(this, host)) ShowScreen();
+    if (EditTariffs(this, model)) ShowScreen();
 }
 
 void CViewerDlg::OnFolder() {
     std::string folder = PickFolder(hwnd);
     if (folder.empty()) return;
-    if (read) {
-        read->Stop();
-        read.reset();  // waits for its thread; its sessions are dropped with the folder
-        readSink.reset();
+    if (reader) {
+        // The read of the old folder is given up; what it read goes with it.
+        reader->Stop();
+        thread.Join();
+        model.TakeReadings(*reader);
+        reader.reset();
         KillTimer(hwnd, IDT_VIEWER_PROGRESS);
         ShowReading(false);
     }
-    host.ChooseFolder(folder);
-    known.clear();
-    ReadFolder(true);
-    ShowScreen();
+    if (!SaveChosenFolder(folder)) MessageBeep(MB_ICONEXCLAMATION);
+    settings = LoadViewerSettings();
+    settings.chosenFolder = folder;  // shown even when the registry refused to keep it
+    model.Configure(ConfigOf(settings, exeFolder, model.Entries()), Now());
+    tariffsLoaded = model.Entries();
+    Look(true);
 }
 
 LRESULT CViewerDlg::OnDestroy(WPARAM, LPARAM) {
@@ -485,23 +497,18 @@ void CViewerDlg::RememberLayout() {
     GetWindowRect(hwnd, &window);
     minimumWindow = {window.right - window.left, window.bottom - window.top};
     layout.clear();
-    for (const auto& f : kFollows) {
-        HWND control = GetDlgItem(f.id);
-        if (!control) continue;
+    auto remember = [&](HWND control, unsigned follow) {
         RECT r{};
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
-        layout.push_back({f.id, r, f.follow});
+        layout.push_back({control, r, follow});
+    };
+    for (const auto& f : kFollows) {
+        if (HWND control = GetDlgItem(f.id)) remember(control, f.follow);
     }
-    // The label before the entry list moves with it.
+    // The label before the entry list has no id of its own: it moves with the list.
     if (HWND combo = GetDlgItem(IDC_VIEW_ENTRY)) {
-        HWND label = GetWindow(combo, GW_HWNDPREV);
-        if (label && GetDlgCtrlID(label) != IDC_VIEW_MONTH) {
-            RECT r{};
-            GetWindowRect(label, &r);
-            MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
-            layout.push_back({kEntryLabelOffset, r, kMoveX});
-        }
+        if (HWND label = GetWindow(combo, GW_HWNDPREV)) remember(label, kMoveX);
     }
 }
 
@@ -509,17 +516,14 @@ LRESULT CViewerDlg::OnSize(WPARAM kind, LPARAM size) {
     if (kind == SIZE_MINIMIZED || layout.empty()) return 0;
     const int dx = LOWORD(size) - templateClient.cx, dy = HIWORD(size) - templateClient.cy;
     HDWP moves = BeginDeferWindowPos(static_cast<int>(layout.size()));
-    HWND combo = GetDlgItem(IDC_VIEW_ENTRY);
     for (const Anchored& a : layout) {
-        HWND control = a.id == kEntryLabelOffset ? GetWindow(combo, GW_HWNDPREV) : GetDlgItem(a.id);
-        if (!control) continue;
         RECT r = a.rect;
         if (a.follow & kLeft) r.left += dx;
         if (a.follow & kRight) r.right += dx;
         if (a.follow & kTop) r.top += dy;
         if (a.follow & kBottom) r.bottom += dy;
         if (moves)
-            moves = DeferWindowPos(moves, control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+            moves = DeferWindowPos(moves, a.control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                    SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (moves) EndDeferWindowPos(moves);

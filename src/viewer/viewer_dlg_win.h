@@ -6,14 +6,14 @@
 
 #include <windows.h>
 
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/dialog.h"
-#include "viewer/chart_paint_win.h"
-#include "viewer/log_watch_win.h"
+#include "viewer/reader_thread_win.h"
+#include "viewer/usage_model.h"
+#include "viewer/viewer_settings.h"
 #include "viewer/viewer_view_win.h"
 
 class CViewerDlg : public CDialog {
@@ -47,35 +47,44 @@ private:
     void OnStop();
     // Messages.
     LRESULT OnTimer(WPARAM id, LPARAM);
-    LRESULT OnReadDone(WPARAM, LPARAM);
-    LRESULT OnDrawItem(WPARAM id, LPARAM item);
-    LRESULT OnSize(WPARAM, LPARAM);
+    LRESULT OnReadDone(WPARAM, LPARAM reader);
+    LRESULT OnDrawItem(WPARAM, LPARAM item);
+    LRESULT OnSize(WPARAM kind, LPARAM size);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM info);
     LRESULT OnDestroy(WPARAM, LPARAM);
 
-    // The log folder read afresh (start, another folder), or only the files that changed.
-    void ReadFolder(bool everything);
+    // The model configured from the registry (at the start, after a folder was chosen).
+    void Configure();
+    // Lists the folder and reads what changed; `force`: even when the listing says nothing changed.
+    void Look(bool force);
+    void StartReading();
+    // The read is over or stopped: its last files taken, the reader dropped.
+    void EndReading();
+    // Tariffs of entries seen for the first time, from the viewer's key.
+    void LoadNewTariffs();
     // Everything shown, made again from the model.
     void ShowScreen();
     void ShowView();
-    void FillList(const ViewerScreen& screen);
-    void FillEntries(const ViewerScreen& screen);
+    void FillList();
+    void FillEntries();
     void ShowReading(bool reading);
     void RememberLayout();
 
-    ViewerModelHost host;
+    UsageModel model;
+    ViewerSettings settings;
+    std::vector<std::string> tariffsLoaded;  // entries whose stored tariff was read
+    std::unique_ptr<FolderReader> reader;
+    ReaderThread thread;
     ViewerScreen screen;
-    std::unique_ptr<FolderRead> read;
-    std::unique_ptr<ReadSink> readSink;
-    std::vector<FolderFile> known;  // the folder as last read
+    bool yearView = false;
+    bool chartCost = false;
     HACCEL keys = nullptr;
     HICON icon = nullptr;
     HICON smallIcon = nullptr;
-    bool yearView = false;
 
     // Every control's place in the template's size, and how it follows the window's size.
     struct Anchored {
-        int id;
+        HWND control;
         RECT rect;
         unsigned follow;
     };

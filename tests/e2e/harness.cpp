@@ -1,6 +1,8 @@
 // The end-to-end harness over the Win32 calls another process may make on a program's windows.
 #include "harness.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -347,6 +349,71 @@ bool WaitForControlText(HWND dialog, int id, const std::string& text, int timeou
     return WaitUntil([&] { return ControlText(dialog, id) == text; }, timeoutMs, 50);
 }
 
+// --- List views and the clipboard.
+
+int ListViewCount(HWND list) {
+    DWORD_PTR count = 0;
+    if (!list || !SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count)) return -1;
+    return static_cast<int>(count);
+}
+
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
+    std::vector<std::vector<std::string>> rows;
+    int count = ListViewCount(list);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = count > 0 ? OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)
+                               : nullptr;
+    if (!process) return rows;
+    constexpr int kChars = 1024;
+    const SIZE_T bytes = sizeof(LVITEMW) + kChars * sizeof(wchar_t);
+    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+    for (int row = 0; remote && row < count; ++row) {
+        std::vector<std::string> texts;
+        for (int column = 0; column < columns; ++column) {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = row;
+            item.iSubItem = column;
+            item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+            item.cchTextMax = kChars;
+            wchar_t text[kChars] = L"";
+            DWORD_PTR length = 0;
+            if (!WriteProcessMemory(process, remote, &item, sizeof item, nullptr) ||
+                !WriteProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(wchar_t), nullptr) ||
+                !SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote),
+                                     SMTO_ABORTIFHUNG, 5000, &length) ||
+                !ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof text, nullptr))
+                break;
+            text[kChars - 1] = L'\0';
+            texts.push_back(AnsiFromUtf8(U(text)));
+        }
+        rows.push_back(texts);
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return rows;
+}
+
+std::string ClipboardText() {
+    std::string text;
+    for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(50);
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+            text.assign(bytes, strnlen(bytes, GlobalSize(data)));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool ClearClipboard() {
+    if (!OpenClipboard(nullptr)) return false;
+    bool ok = EmptyClipboard() != FALSE;
+    return CloseClipboard() && ok;
+}
+
 // --- Commands and keys.
 
 bool PostCommand(HWND window, int id) {
@@ -381,6 +448,19 @@ bool SendKeys(HWND window, const std::vector<WORD>& keys) {
         Sleep(30);
     }
     return true;
+}
+
+bool SendChord(HWND window, const std::vector<WORD>& keys) {
+    SetForegroundWindow(window);
+    std::vector<INPUT> inputs(keys.size() * 2);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        inputs[i].type = inputs[inputs.size() - 1 - i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = inputs[inputs.size() - 1 - i].ki.wVk = keys[i];
+        inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Sleep(30);
+    return sent == inputs.size();
 }
 
 // --- Registry.

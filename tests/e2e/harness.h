@@ -123,6 +123,16 @@ bool ControlVisible(HWND dialog, int id);
 bool ControlEnabled(HWND dialog, int id);
 bool WaitForControlText(HWND dialog, int id, const std::string& text, int timeoutMs = kDefaultTimeoutMs);
 
+// A report list view of another process (the reader must be of its bitness: the item
+// structure holds a pointer), read with LVM_GETITEMCOUNT and LVM_GETITEMTEXTW through memory
+// in that process. Texts in code page 932; -1 rows when it cannot be read.
+int ListViewCount(HWND list);
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns);
+
+// The clipboard's CF_TEXT (code page 932 bytes), empty when it holds none.
+std::string ClipboardText();
+bool ClearClipboard();
+
 // --- Commands and keys.
 
 // WM_COMMAND as a click on control `id` sends it (the control's handle in lParam, if any).
@@ -134,6 +144,9 @@ bool PostClose(HWND window);
 bool PostKeys(HWND window, const std::vector<WORD>& keys);
 // Key presses through SendInput, after making `window` the foreground window.
 bool SendKeys(HWND window, const std::vector<WORD>& keys);
+
+// Keys pressed together through SendInput (Ctrl+C: {VK_CONTROL, 'C'}), released in reverse.
+bool SendChord(HWND window, const std::vector<WORD>& keys);
 
 // --- Registry (HKEY_CURRENT_USER of the same prefix; names in code page 932).
 

@@ -74,7 +74,7 @@ def rc_strings(block):
 def program_texts():
     """Every string literal of the resource script and the sources, as the user sees it."""
     texts = set()
-    sources = [os.path.join(ROOT, "res", "Tolvane.rc")]
+    sources = [os.path.join(ROOT, "res", "Tolvane.rc"), os.path.join(ROOT, "res", "TolvaneLog.rc")]
     for folder, _, names in os.walk(os.path.join(ROOT, "src")):
         sources += [os.path.join(folder, n) for n in names if n.endswith((".cpp", ".h"))]
     for path in sources:
@@ -201,6 +201,22 @@ class ZipTest(unittest.TestCase):
             with self.assertRaises(rp.ReleaseError):
                 self.pack("b.zip", exe64=exe64)
 
+    def test_the_viewer_stands_beside_the_program_of_its_build(self):
+        exe64 = self.write("Tolvane64.exe", fake_exe(machine=rp.MACHINE_AMD64))
+        viewer = self.write("TolvaneLog.exe", fake_exe() + b"viewer")
+        viewer64 = self.write("TolvaneLog64.exe", fake_exe(machine=rp.MACHINE_AMD64) + b"viewer")
+        out = os.path.join(self.tmp.name, "out", "v.zip")
+        rp.package(self.exe, self.guide, self.licence, out, 1700000000, exe64, self.help, viewer, viewer64)
+        with zipfile.ZipFile(out) as z:
+            self.assertEqual(z.namelist(), ["LICENSE.txt", "Tolvane.HLP", "Tolvane.exe", "TolvaneLog.exe", "readme.txt",
+                                            "x64/Tolvane.HLP", "x64/Tolvane.exe", "x64/TolvaneLog.exe"])
+            self.assertEqual(z.read("TolvaneLog.exe"), fake_exe() + b"viewer")
+            self.assertEqual(z.read("x64/TolvaneLog.exe"), fake_exe(machine=rp.MACHINE_AMD64) + b"viewer")
+        for args in ((exe64, self.help, viewer64, viewer64), (exe64, self.help, viewer, viewer),
+                     (None, self.help, viewer, viewer64)):
+            with self.subTest(args=args), self.assertRaises(rp.ReleaseError):
+                rp.package(self.exe, self.guide, self.licence, out + "2", None, *args)
+
     def test_the_time_of_the_entries_is_the_one_given(self):
         self.assertNotEqual(self.pack("a.zip", 1700000000), self.pack("b.zip", 1800000000))
         with zipfile.ZipFile(io.BytesIO(self.pack("c.zip", None))) as z:
@@ -289,6 +305,8 @@ class ExeHeaderTest(unittest.TestCase):
         # README.ja.md names the oldest Windows that has all of these (SetWindowSubclass: XP).
         # A changed list means: check that version again, then update the build's list.
         pinned = "imports.txt" if rp.pe_machine(self.exe) == rp.MACHINE_I386 else "imports-x86_64.txt"
+        if os.path.basename(os.environ["TOLVANE_EXE"]).lower().startswith("tolvanelog"):
+            pinned = "viewer-" + pinned
         with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), pinned)) as f:
             checked = {line.strip() for line in f if line.strip() and not line.startswith("#")}
         imports = pe_imports(self.exe)
