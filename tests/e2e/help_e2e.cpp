@@ -15,34 +15,6 @@ const char kHelpTitle[] = "Tolvane ﾍﾙﾌﾟ";
 const char kHelpFailed[] = "ﾍﾙﾌﾟの起動に失敗しました。";
 const char kViewerClass[] = "MS_WINHELP";
 
-// The text of a window of another process: its own text, not the caption kept for it.
-std::string SentText(HWND window) {
-    char text[65536];
-    DWORD_PTR got = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                             5000, &got))
-        return std::string();
-    return std::string(text, got);
-}
-
-struct ChildSearch {
-    const char* className;
-    HWND found;
-};
-
-BOOL CALLBACK MatchChildClass(HWND child, LPARAM data) {
-    auto* search = reinterpret_cast<ChildSearch*>(data);
-    if (e2e::ClassName(child) != search->className) return TRUE;
-    search->found = child;
-    return FALSE;
-}
-
-HWND ChildOfClass(HWND window, const char* className) {
-    ChildSearch search{className, nullptr};
-    EnumChildWindows(window, MatchChildClass, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // Every visible top-level window of class `className` that belongs to no process of `pids`.
 std::vector<HWND> ForeignWindows(const char* className, std::initializer_list<DWORD> pids, bool hiddenToo = false) {
     std::vector<HWND> found;

@@ -117,6 +117,34 @@ inline bool HasChildText(HWND window, const std::string& text) {
     return search.found;
 }
 
+// The text of a window of another process: its own text, not the caption kept for it.
+inline std::string SentText(HWND window) {
+    char text[65536];
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                             5000, &got))
+        return std::string();
+    return std::string(text, got);
+}
+
+struct ChildSearch {
+    const char* className;
+    HWND found;
+};
+
+inline BOOL CALLBACK MatchChildClass(HWND child, LPARAM data) {
+    auto* search = reinterpret_cast<ChildSearch*>(data);
+    if (e2e::ClassName(child) != search->className) return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+inline HWND ChildOfClass(HWND window, const char* className) {
+    ChildSearch search{className, nullptr};
+    EnumChildWindows(window, MatchChildClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 class TolvaneTest : public ::testing::Test {
 protected:
     void SetUp() override {
