@@ -60,7 +60,7 @@ cmake --build build/host32 -j"$jobs"
 for build in "win i686" "win64 x86_64"; do
   set -- $build
   configure "$1-release" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$2.cmake" -DCMAKE_BUILD_TYPE=Release
-  cmake --build "build/$1-release" -j"$jobs" --target Tolvane
+  cmake --build "build/$1-release" -j"$jobs" --target Tolvane TolvaneLog
   configure "$1" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$2.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTOLVANE_RELEASE_PROGRAM="$root/build/$1-release/Tolvane.exe"
   cmake --build "build/$1" -j"$jobs"
