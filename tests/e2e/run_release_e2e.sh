@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Runs end-to-end tests against the Release Tolvane.exe, the one that ships: the program and
-# its help file (Tolvane.HLP beside it in the Release build) are copied with the test program and
-# the simulator DLL into a folder of their own, where the tests start it.
+# Runs end-to-end tests against the Release Tolvane.exe, the one that ships: the program, its
+# help file and the usage viewer (Tolvane.HLP and TolvaneLog.exe beside it in the Release build)
+# are copied with the test program and the simulator DLL into a folder of their own, where the
+# tests start them.
 # Usage: run_release_e2e.sh WINE_DIR OUT_DIR RELEASE_EXE TEST_EXE SIM_DLL GTEST_FILTER
 set -euo pipefail
 [[ $# -eq 6 ]] || { sed -n '2,5p' "$0" >&2; exit 2; }
 wine_dir=$1 out=$2 release=$3 test_exe=$4 sim_dll=$5 filter=$6
 help=$(dirname "$release")/Tolvane.HLP
-for file in "$release" "$help"; do
+viewer=$(dirname "$release")/TolvaneLog.exe
+for file in "$release" "$help" "$viewer"; do
   if [[ ! -f $file ]]; then
     echo "FAILED: no $file (tools/test.sh builds the Release program and its help file first)" >&2
     exit 1
@@ -18,6 +20,7 @@ rm -rf "$run"
 mkdir -p "$run"
 cp "$release" "$run/Tolvane.exe"
 cp "$help" "$run/Tolvane.HLP"
+cp "$viewer" "$run/TolvaneLog.exe"
 cp "$test_exe" "$sim_dll" "$run/"
 exec "$(dirname "$0")/../../tools/wine-env.sh" e2e "$wine_dir" "$out" "$run/$(basename "$test_exe")" \
   "--gtest_filter=$filter"
