@@ -259,6 +259,45 @@ TEST_F(ViewerTest, ABigLogIsReadWhileTheWindowAnswers) {
     DeleteFileA(big.c_str());
 }
 
+// A folder of two years of three busy entries (24 months x 3 entries x 300 sessions): how soon
+// the window shows the current month after its start, and how long a month's switch takes
+// (the command sent, so that its answer comes once the month is shown). The figures are
+// reported for bench/RESULTS.md; what is checked is that every month comes whole.
+TEST_F(ViewerTest, TwoYearsOfThreeEntriesStartAndSwitchMonths) {
+    Month month = ThisMonth();
+    for (int m = 0; m < 24; ++m, month = month.Previous()) {
+        for (const char* entry : {"MyISP", "Other", "Third"}) {
+            std::string lines;
+            unsigned total = 0;
+            for (int i = 0; i < 300; ++i) {
+                char time[16];
+                std::snprintf(time, sizeof time, "%02d:%02d:%02d", i % 24, i * 7 % 60, i * 13 % 60);
+                total += 1 + i % 5;
+                lines += Line(month.Date(1 + i % 28), time, 60 + i % 300, total);
+            }
+            ASSERT_TRUE(Write(folder_ + "\\" + entry + month.Suffix(), lines));
+        }
+    }
+    ASSERT_NE(StartViewer(), nullptr);
+    ASSERT_TRUE(WaitForRows(900, Scaled(30000)));
+    std::printf("24 months x 3 entries x 300 sessions: the current month shown %lu ms after the start\n",
+                GetTickCount() - started_);
+    DWORD slowest = 0, sum = 0;
+    for (int i = 0; i < 12; ++i) {
+        DWORD before = GetTickCount();
+        DWORD_PTR result = 0;
+        ASSERT_TRUE(SendMessageTimeoutA(viewer_, WM_COMMAND, MAKEWPARAM(IDC_VIEW_PREV, BN_CLICKED),
+                                        reinterpret_cast<LPARAM>(GetDlgItem(viewer_, IDC_VIEW_PREV)), SMTO_ABORTIFHUNG,
+                                        5000, &result));
+        DWORD took = GetTickCount() - before;
+        slowest = took > slowest ? took : slowest;
+        sum += took;
+        ASSERT_EQ(e2e::ListViewCount(List()), 900) << "month " << i;
+    }
+    std::printf("a month's switch: %lu ms on average, %lu ms at most (12 switches)\n", sum / 12, slowest);
+    ASSERT_TRUE(viewerProgram_.End());
+}
+
 // A session that a running Tolvane.exe counts and logs appears in the open viewer.
 TEST_F(ViewerTest, ALineTolvaneWritesAppearsInTheOpenViewer) {
     ASSERT_NE(StartViewer(), nullptr);
