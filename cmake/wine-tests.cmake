@@ -11,7 +11,9 @@ set(TOLVANE_WINE_ENV ${CMAKE_SOURCE_DIR}/tools/wine-env.sh)
 if(NOT TOLVANE_WINE_ARCH)
   set(TOLVANE_WINE_ARCH win32)
 endif()
-set(prepare_options --arch ${TOLVANE_WINE_ARCH} --display)
+# The simulated remote access service is installed as the prefix's own rasapi32.dll, in its
+# system folder: the programs load that library from there and nowhere else.
+set(prepare_options --arch ${TOLVANE_WINE_ARCH} --display --system-dll $<TARGET_FILE:sim_rasapi32>)
 if(TOLVANE_WINE_DESKTOP)
   list(APPEND prepare_options --desktop ${TOLVANE_WINE_DESKTOP})
 endif()
@@ -52,11 +54,4 @@ function(add_e2e_test name target)
     RESOURCE_LOCK wine_desktop
     ENVIRONMENT "${results}"
     TIMEOUT 1800)
-endfunction()
-
-# Puts the simulator's rasapi32.dll beside a Windows-built program, where Wine looks first.
-function(place_simulator_beside target)
-  add_dependencies(${target} sim_rasapi32)
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:sim_rasapi32> $<TARGET_FILE_DIR:${target}>)
 endfunction()

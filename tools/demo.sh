@@ -26,7 +26,9 @@ cmake --build "build/$build" -j"$jobs" --target tolvane_demo
 
 dir=$PWD/build/demo
 trap 'tools/wine-env.sh stop "$dir" >/dev/null 2>&1 || true' EXIT
-options=(--arch "$arch" --display)
+# The simulated service is installed as the prefix's own rasapi32.dll: Tolvane loads that
+# library from the system folder only.
+options=(--arch "$arch" --display --system-dll "build/$build/rasapi32.dll")
 # Headless, a virtual desktop gives the screenshots a taskbar with its notification area.
 [[ -n ${DISPLAY:-} ]] || options+=(--desktop 1024x768)
 tools/wine-env.sh prepare "$dir" "${options[@]}"

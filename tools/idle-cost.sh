@@ -44,7 +44,7 @@ cleanup() {
   tools/wine-env.sh stop "$dir" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
-tools/wine-env.sh prepare "$dir" --arch "$arch" --display
+tools/wine-env.sh prepare "$dir" --arch "$arch" --display --system-dll "build/$build/rasapi32.dll"
 eval "$(tools/wine-env.sh shell "$dir")"
 
 # CPU times are taken in nanoseconds, from the scheduler's count of each thread (the first
@@ -110,7 +110,7 @@ measure() {
   local connections=$1 run=$dir/run-$1
   rm -rf "$run"
   mkdir -p "$run"
-  cp "build/$build-release/Tolvane.exe" "build/$build/rasapi32.dll" "$run/"
+  cp "build/$build-release/Tolvane.exe" "$run/"
   {
     echo "version 1"
     for ((i = 1; i <= connections; i++)); do

@@ -3,10 +3,15 @@
 # (code page 932) and font replacements, a persistent wineserver, and a headless X server when
 # there is no display. Everything it starts it records by pid and stops again.
 #
-#   tools/wine-env.sh prepare DIR [--arch win32|win64] [--display] [--desktop WxH]
+#   tools/wine-env.sh prepare DIR [--arch win32|win64] [--display] [--desktop WxH] [--system-dll FILE]...
 #       Makes a fresh prefix DIR/prefix (wineboot -i) for the 32-bit build (win32, the default,
 #       or TOLVANE_WINE_ARCH) or the 64-bit one (win64), maps the Japanese system fonts to the
-#       Monapo and IPA fonts, starts the prefix's wineserver, and writes DIR/env. With --display it also
+#       Monapo and IPA fonts, starts the prefix's wineserver, and writes DIR/env. Each
+#       --system-dll FILE is installed into the prefix's system folder (drive_c/windows/system32,
+#       which in a prefix of either architecture holds that architecture's DLLs), where it
+#       replaces Wine's own library of that name: WINEDLLOVERRIDES=rasapi32=n has Wine load the
+#       file there. This is how the simulated remote access service is installed; the programs
+#       load rasapi32.dll from the system folder only. With --display it also
 #       makes sure there is an X display: $DISPLAY when set, else an Xvfb of its own
 #       (TOLVANE_XVFB_DISPLAY=N picks the number, otherwise the first free from :100).
 #       --desktop WxH makes programs run in a virtual desktop of that size (a taskbar with
@@ -165,12 +170,17 @@ stop_wineserver() {
 }
 
 prepare() {
-  local want_display="" desktop=""
+  local want_display="" desktop="" system_dlls=()
   while [[ $# -gt 0 ]]; do
     case $1 in
       --arch) arch=$2; shift ;;
       --display) want_display=1 ;;
       --desktop) desktop=$2; shift ;;
+      --system-dll)
+        [[ -f $2 ]] || { log "no such DLL: $2"; exit 1; }
+        system_dlls+=("$(cd "$(dirname "$2")" && pwd)/$(basename "$2")")
+        shift
+        ;;
       *) usage ;;
     esac
     shift
@@ -207,6 +217,10 @@ prepare() {
     wineboot -i
     write_font_replacements
     [[ -z $marlett ]] || cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
+    for dll in "${system_dlls[@]}"; do
+      # Over Wine's placeholder of the same name; the name is the DLL's own, in lower case.
+      cp -f "$dll" "$WINEPREFIX/drive_c/windows/system32/$(basename "$dll" | tr '[:upper:]' '[:lower:]')"
+    done
     [[ -z $desktop ]] || set_virtual_desktop "$desktop"
     # What wineboot started (the desktop, services) knows neither the fonts nor the desktop
     # setting: start afresh, with or without a desktop, so every prefix is the same.

@@ -8,10 +8,13 @@
 #include <cstring>
 
 #include "app/settings_store.h"
+#include "base/app_names.h"
 #include "base/exe_folder.h"
+#include "base/prompt.h"
 #include "base/registry_win.h"
 #include "base/screen_win.h"
 #include "ras/dialing_win.h"
+#include "monitor/sound.h"
 #include "ras/ras_api_win.h"
 #include "res/resource.h"
 #include "ui/menu_model.h"
@@ -47,12 +50,24 @@ NOTIFYICONDATAA TrayIconData(HWND owner) {
 }  // namespace
 
 bool CMonitorApp::InitInstance() {
+    // First of all: a second start only brings the running one's window up, and touches
+    // neither the registry nor the logs.
+    // The gate lives as long as the process: the system lets the lock go when it ends.
+    instanceGate = new WindowsInstanceGate(appName);
+    if (ClaimInstance(*instanceGate) == InstanceStart::kEnd) return false;
+
+    std::string failure;
+    if (!LoadSystemRas(&failure) || !LoadPlatformSound(&failure)) {
+        Prompts().Show(failure, kMbOk | kMbIconExclamation);
+        return false;
+    }
     SetRas(&SystemRasApi());
     SetRegistry(&SystemRegistry());
     SetScreen(&SystemScreen());
     SetPoster(&SystemMessagePoster());
 
     LoadSettings();
+    settingsLoaded = true;
     exeFolder = FolderOfModulePath(ModulePath(instance));
     trayIconAdded = FALSE;
 
@@ -66,7 +81,8 @@ bool CMonitorApp::InitInstance() {
 }
 
 int CMonitorApp::ExitInstance() {
-    SaveSettings();
+    // Settings never loaded are not written back: they would be the defaults.
+    if (settingsLoaded) SaveSettings();
     return CApplication::ExitInstance();
 }
 
@@ -91,6 +107,10 @@ BOOL CMonitorApp::RemoveTrayIcon() {
     BOOL result = Shell_NotifyIconA(NIM_DELETE, &data);
     trayIconAdded = FALSE;
     return result;
+}
+
+void CMonitorApp::PublishMonitorWindow(HWND monitor) {
+    if (instanceGate) instanceGate->Publish(monitor);
 }
 
 void CMonitorApp::LoadSettings() { ::LoadSettings(); }

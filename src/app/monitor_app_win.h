@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include "app/single_instance_win.h"
 #include "framework/app.h"
 
 class CMonitorApp : public CApplication {
 public:
+
     bool InitInstance() override;
     int ExitInstance() override;
 
@@ -18,8 +20,15 @@ public:
     void LoadSettings();
     void SaveSettings();
 
+    // Records the monitor window for a second start to bring up (null: the window goes).
+    void PublishMonitorWindow(HWND monitor);
+
     // The tray icon has been added (whatever the shell answered).
     BOOL trayIconAdded = FALSE;
+
+private:
+    WindowsInstanceGate* instanceGate = nullptr;
+    bool settingsLoaded = false;
 };
 
 extern CMonitorApp theApp;

@@ -7,6 +7,7 @@
 
 #include "base/app_names.h"
 #include "base/prompt.h"
+#include "base/system_library_win.h"
 #include "framework/dialog.h"
 #include "framework/error_mode.h"
 #include "framework/prompt_win.h"
@@ -148,6 +149,9 @@ void RecordMessage(const MSG& msg) { lastMessage = msg; }
 const MSG& LastMessage() { return lastMessage; }
 
 int RunApplication(HINSTANCE instance) {
+    // Before anything loads a library: none may come from the program's folder or the
+    // current one.
+    RestrictLibrarySearch();
     // Names first: the registry key and every message box caption depend on them.
     std::string path = ModulePath(instance);
     appName = AppNameOfModulePath(path);

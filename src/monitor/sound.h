@@ -16,7 +16,9 @@ public:
     virtual void Beep() = 0;
 };
 
-// The platform's sound (sound_win.cpp; the Windows build only).
+// The platform's sound (sound_win.cpp; the Windows build only). LoadPlatformSound takes the
+// system's sound library first; false with the user's message in `failure` when it cannot.
+bool LoadPlatformSound(std::string* failure);
 Sound& PlatformSound();
 
 // The one alert of the program: the file named by WavPath, or the beep when WavPath is empty.

@@ -1,11 +1,13 @@
-// The remote access port over the system's rasapi32.dll. The entry points are declared
-// here with our 4.0 layouts; <ras.h> would pick layouts by WINVER.
+// The remote access port over the system's rasapi32.dll, taken from the system folder. The
+// entry points are declared here with our 4.0 layouts; <ras.h> would pick layouts by WINVER.
 #include <windows.h>
 
 #include <cstddef>
+#include <cstring>
 
 #include "ras/ras_api.h"
 #include "ras/ras_api_win.h"
+#include "base/system_library.h"
 
 #ifdef _WIN64
 static_assert(sizeof(RASCONNA) == 424 && kRasConnSize == 424, "RASCONN 4.0 of a 64-bit program is 424 bytes");
@@ -23,54 +25,66 @@ static_assert(offsetof(RASENTRYA, szAreaCode) == 16 && offsetof(RASENTRYA, szLoc
 static_assert(offsetof(RASDIALPARAMSA, szUserName) == 519 && offsetof(RASDIALPARAMSA, szDomain) == 1033,
               "RASDIALPARAMS credential fields");
 
-extern "C" {
-DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR, RASENTRYNAMEA*, LPDWORD, LPDWORD);
-DWORD WINAPI RasEnumConnectionsA(RASCONNA*, LPDWORD, LPDWORD);
-DWORD WINAPI RasGetConnectStatusA(HRASCONN, RASCONNSTATUSA*);
-DWORD WINAPI RasHangUpA(HRASCONN);
-DWORD WINAPI RasDialA(LPVOID, LPCSTR, RASDIALPARAMSA*, DWORD, LPVOID, HRASCONN*);
-DWORD WINAPI RasGetErrorStringA(UINT, LPSTR, DWORD);
-DWORD WINAPI RasGetEntryDialParamsA(LPCSTR, RASDIALPARAMSA*, LPBOOL);
-DWORD WINAPI RasSetEntryDialParamsA(LPCSTR, RASDIALPARAMSA*, BOOL);
-DWORD WINAPI RasGetEntryPropertiesA(LPCSTR, LPCSTR, RASENTRYA*, LPDWORD, LPBYTE, LPDWORD);
-}
-
 namespace {
 
 static_assert(sizeof(uint32_t) == sizeof(DWORD) && sizeof(int) == sizeof(BOOL), "DWORD and BOOL widths");
+
+// The service's functions, taken by name from rasapi32.dll in the system folder; in the
+// order of kRasFunctions.
+struct RasFunctions {
+    DWORD(WINAPI* enumEntries)(LPCSTR, LPCSTR, RASENTRYNAMEA*, LPDWORD, LPDWORD);
+    DWORD(WINAPI* enumConnections)(RASCONNA*, LPDWORD, LPDWORD);
+    DWORD(WINAPI* getConnectStatus)(HRASCONN, RASCONNSTATUSA*);
+    DWORD(WINAPI* hangUp)(HRASCONN);
+    DWORD(WINAPI* dial)(LPVOID, LPCSTR, RASDIALPARAMSA*, DWORD, LPVOID, HRASCONN*);
+    DWORD(WINAPI* getErrorString)(UINT, LPSTR, DWORD);
+    DWORD(WINAPI* getEntryDialParams)(LPCSTR, RASDIALPARAMSA*, LPBOOL);
+    DWORD(WINAPI* setEntryDialParams)(LPCSTR, RASDIALPARAMSA*, BOOL);
+    DWORD(WINAPI* getEntryProperties)(LPCSTR, LPCSTR, RASENTRYA*, LPDWORD, LPBYTE, LPDWORD);
+};
+
+const char* const kRasFunctions[] = {
+    "RasEnumEntriesA",        "RasEnumConnectionsA",    "RasGetConnectStatusA",
+    "RasHangUpA",             "RasDialA",               "RasGetErrorStringA",
+    "RasGetEntryDialParamsA", "RasSetEntryDialParamsA", "RasGetEntryPropertiesA",
+};
+constexpr size_t kRasFunctionCount = sizeof kRasFunctions / sizeof kRasFunctions[0];
+static_assert(sizeof(RasFunctions) == kRasFunctionCount * sizeof(void*), "one slot per function");
+
+RasFunctions ras;
 
 class SystemRas final : public RasApi {
 public:
     uint32_t RasEnumEntriesA(const char* reserved, const char* phonebook, RASENTRYNAMEA* entries,
                              uint32_t* bytes, uint32_t* count) override {
-        return ::RasEnumEntriesA(reserved, phonebook, entries, reinterpret_cast<LPDWORD>(bytes),
-                                 reinterpret_cast<LPDWORD>(count));
+        return ras.enumEntries(reserved, phonebook, entries, reinterpret_cast<LPDWORD>(bytes),
+                               reinterpret_cast<LPDWORD>(count));
     }
     uint32_t RasEnumConnectionsA(RASCONNA* conns, uint32_t* bytes, uint32_t* count) override {
-        return ::RasEnumConnectionsA(conns, reinterpret_cast<LPDWORD>(bytes), reinterpret_cast<LPDWORD>(count));
+        return ras.enumConnections(conns, reinterpret_cast<LPDWORD>(bytes), reinterpret_cast<LPDWORD>(count));
     }
     uint32_t RasGetConnectStatusA(HRASCONN conn, RASCONNSTATUSA* status) override {
-        return ::RasGetConnectStatusA(conn, status);
+        return ras.getConnectStatus(conn, status);
     }
-    uint32_t RasHangUpA(HRASCONN conn) override { return ::RasHangUpA(conn); }
+    uint32_t RasHangUpA(HRASCONN conn) override { return ras.hangUp(conn); }
     uint32_t RasDialA(void* extensions, const char* phonebook, RASDIALPARAMSA* params,
                       uint32_t notifierType, RasDialFunc notifier, HRASCONN* conn) override {
-        return ::RasDialA(extensions, phonebook, params, notifierType, reinterpret_cast<LPVOID>(notifier), conn);
+        return ras.dial(extensions, phonebook, params, notifierType, reinterpret_cast<LPVOID>(notifier), conn);
     }
     uint32_t RasGetErrorStringA(unsigned code, char* buffer, uint32_t size) override {
-        return ::RasGetErrorStringA(code, buffer, size);
+        return ras.getErrorString(code, buffer, size);
     }
     uint32_t RasGetEntryDialParamsA(const char* phonebook, RASDIALPARAMSA* params, int* passwordSaved) override {
-        return ::RasGetEntryDialParamsA(phonebook, params, reinterpret_cast<LPBOOL>(passwordSaved));
+        return ras.getEntryDialParams(phonebook, params, reinterpret_cast<LPBOOL>(passwordSaved));
     }
     uint32_t RasSetEntryDialParamsA(const char* phonebook, RASDIALPARAMSA* params, int removePassword) override {
-        return ::RasSetEntryDialParamsA(phonebook, params, removePassword);
+        return ras.setEntryDialParams(phonebook, params, removePassword);
     }
     uint32_t RasGetEntryPropertiesA(const char* phonebook, const char* entry, RASENTRYA* entryInfo,
                                     uint32_t* entryInfoSize, uint8_t* deviceInfo,
                                     uint32_t* deviceInfoSize) override {
-        return ::RasGetEntryPropertiesA(phonebook, entry, entryInfo, reinterpret_cast<LPDWORD>(entryInfoSize),
-                                        deviceInfo, reinterpret_cast<LPDWORD>(deviceInfoSize));
+        return ras.getEntryProperties(phonebook, entry, entryInfo, reinterpret_cast<LPDWORD>(entryInfoSize),
+                                      deviceInfo, reinterpret_cast<LPDWORD>(deviceInfoSize));
     }
 };
 
@@ -79,4 +93,12 @@ public:
 RasApi& SystemRasApi() {
     static SystemRas ras;
     return ras;
+}
+
+bool LoadSystemRas(std::string* failure) {
+    void* slots[kRasFunctionCount];
+    if (!BindSystemLibrary(SystemLibraries(), "rasapi32.dll", kRasFunctions, slots, kRasFunctionCount, failure))
+        return false;
+    std::memcpy(&ras, slots, sizeof ras);  // a function's address, as the system gave it
+    return true;
 }

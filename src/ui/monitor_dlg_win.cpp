@@ -97,6 +97,7 @@ const MessageMapEntry* CMonitorDlg::GetMessageMap() const {
         MessageEntry<&CMonitorDlg::OnRButtonDown>(WM_RBUTTONDOWN),
         MessageEntry<&CMonitorDlg::OnTrayNotify>(WM_TRAYNOTIFY),
         RegisteredMessageEntry<&CMonitorDlg::OnTaskbarCreated>(&kTaskbarCreated),
+        RegisteredMessageEntry<&CMonitorDlg::OnShowInstance>(&kShowInstanceMessage),
         MessageEntry<&CMonitorDlg::OnClose>(WM_CLOSE),
         MessageEntry<&CMonitorDlg::OnEndSession>(WM_ENDSESSION),
         MessageEntry<&CMonitorDlg::OnDestroy>(WM_DESTROY),
@@ -141,6 +142,7 @@ bool CMonitorDlg::OnInitDialog() {
     tick.State().monitorTimerId = static_cast<uint32_t>(SetTimer(hwnd, IDT_MONITOR, 500, nullptr));
 
     UpdateData(false);
+    theApp.PublishMonitorWindow(hwnd);
     return true;
 }
 
@@ -231,6 +233,7 @@ void CMonitorDlg::OnAbout() {
 
 // A dial under way is hung up first: the progress dialog's Cancel will never run.
 void CMonitorDlg::OnExit() {
+    leaving = true;
     AbandonDial();
     SaveStateAndRelease(false);
     PostQuitMessage(0);
@@ -286,6 +289,7 @@ LRESULT CMonitorDlg::OnSysCommand(WPARAM command, LPARAM) {
 // from another thread while a tick waits on the shell comes back once the tick is done.
 LRESULT CMonitorDlg::OnClose(WPARAM, LPARAM) {
     if (tick.DeferClose()) return 0;
+    leaving = !Settings.RunHide;
     SaveStateAndRelease(false);
     if (Settings.RunHide) {
         ShowWindow(hwnd, SW_HIDE);
@@ -296,6 +300,7 @@ LRESULT CMonitorDlg::OnClose(WPARAM, LPARAM) {
 
 LRESULT CMonitorDlg::OnEndSession(WPARAM ending, LPARAM) {
     if (ending && theApp.mainWindow == this) {
+        leaving = true;
         AbandonDial();
         SaveStateAndRelease(true);
     }
@@ -303,6 +308,7 @@ LRESULT CMonitorDlg::OnEndSession(WPARAM ending, LPARAM) {
 }
 
 LRESULT CMonitorDlg::OnDestroy(WPARAM, LPARAM) {
+    theApp.PublishMonitorWindow(nullptr);
     theApp.RemoveTrayIcon();
     return Default();
 }
@@ -358,6 +364,13 @@ LRESULT CMonitorDlg::OnTaskbarCreated(WPARAM, LPARAM) {
         theApp.UpdateTrayIcon(static_cast<int>(ConnectionTable.activeCount));
     }
     return 0;
+}
+
+// A second start of the program wants this one's window, as the show-window command gives it.
+LRESULT CMonitorDlg::OnShowInstance(WPARAM, LPARAM) {
+    if (leaving) return 0;
+    ShowMonitorWindow();
+    return kInstanceShown;
 }
 
 void CMonitorDlg::ShowContextMenu(int x, int y, bool tray) {

@@ -62,6 +62,7 @@ private:
     LRESULT OnRButtonDown(WPARAM, LPARAM point);
     LRESULT OnTrayNotify(WPARAM iconId, LPARAM mouseMessage);
     LRESULT OnTaskbarCreated(WPARAM, LPARAM);
+    LRESULT OnShowInstance(WPARAM, LPARAM);
 
     // The popup menu at the screen point, the tray's or the window's.
     void ShowContextMenu(int x, int y, bool tray);
@@ -75,4 +76,7 @@ private:
     MenuEntries menuEntries;  // the connections the last context menu showed
     // What the three changing texts' controls were last given.
     ControlTextCache shownTexts;
+    // The program is on its way out (exit, a close that ends it, the end of the log-on
+    // session): a second start must not take the window for a running one.
+    bool leaving = false;
 };

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -159,6 +160,11 @@ public:
     ScriptService() : files("dialogs") {
         SetEnvironmentVariableW(L"TOLVANE_SIM_SCRIPT", Wide(files.script()).c_str());
         SetEnvironmentVariableW(L"TOLVANE_SIM_JOURNAL", Wide(files.journal()).c_str());
+        std::string failure;
+        if (!LoadSystemRas(&failure)) {
+            std::printf("FAILED: the system's rasapi32.dll (the simulator): %s\n", failure.c_str());
+            std::exit(1);
+        }
         SetRas(&SystemRasApi());
     }
     ~ScriptService() override { SetRas(nullptr); }

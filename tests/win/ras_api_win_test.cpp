@@ -1,5 +1,5 @@
-// The rasapi32 adapter (SystemRasApi) against the simulator DLL that stands beside this
-// program: the 4.0 layouts cross the DLL boundary intact, names arrive in code page 932,
+// The rasapi32 adapter (SystemRasApi) against the simulator DLL installed as the prefix's
+// rasapi32.dll in its system folder: the 4.0 layouts cross the DLL boundary intact, names arrive in code page 932,
 // dial events come from another thread, and every call reaches the journal in UTF-8.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -55,6 +55,8 @@ protected:
         SetEnvironmentVariableW(L"TOLVANE_SIM_SCRIPT", wintest::Wide(files->scriptVariable).c_str());
         SetEnvironmentVariableW(L"TOLVANE_SIM_JOURNAL", wintest::Wide(files->journal).c_str());
         eventArrived = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        std::string failure;
+        ASSERT_TRUE(LoadSystemRas(&failure)) << failure;
     }
     static void TearDownTestSuite() {
         delete files;

@@ -188,5 +188,7 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    std::string failure;
+    if (!LoadSystemRas(&failure)) return 2;
     return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_STANDIN), nullptr, DialogProc, 0));
 }
