@@ -493,6 +493,9 @@ struct UnitWalk {
 uint64_t DayNightUnits(uint64_t minutes, int hour, int minute, const DayNightTariff& tariff) {
     UnitWalk walk{tariff, hour * 60 + minute, minutes, 0};
     if (walk.left == 0) return 0;
+    // Most sessions end within a day and a night.
+    for (int i = 0; i < 3; ++i)
+        if (walk.Stretch()) return walk.units;
     // After a night a day stretch begins within nightMinutes of 08:00; from the same minute
     // the walk goes on the same way, so once a minute comes back the days between are a cycle,
     // counted at once as often as it fits (leaving at least a minute for the walk to end in).

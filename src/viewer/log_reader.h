@@ -57,8 +57,9 @@ class LogLineReader final : public ByteSink {
 public:
     LogLineReader(int32_t firstDay, FileReading* reading);
     void Take(const char* data, size_t size) override;
-    // At the end of the file.
-    void Finish();
+    // At the end of the read: `fileEnded` when the file's end was reached, so that a last line
+    // without LF counts (a read that was stopped ends in the middle of a line).
+    void Finish(bool fileEnded);
 
 private:
     void Line(const char* text, size_t length);

@@ -152,7 +152,9 @@ public:
 
     BillingMonth CurrentMonth() const;
     BillingMonth Shown() const;
-    int32_t ShownEntry() const;  // kAllEntries or an index into Entries()
+    // kAllEntries or an index into Entries(); an entry chosen whose logs are gone shows all
+    // until they come back.
+    int32_t ShownEntry() const;
     void ShowMonth(BillingMonth m);
     void ShowEntry(int32_t entry);
     // From the earliest month with a log (or the current one) to the latest with a log (or
