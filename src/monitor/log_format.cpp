@@ -242,7 +242,8 @@ bool ParseLogLine(const char* text, size_t length, LogLine* line) {
     const char* end = text + length;
     if (!Unsigned(&p, end, &l.seconds) || p == end || *p++ != ',' || !Unsigned(&p, end, &l.value)) return false;
     if (p < end) {
-        if (end - p != 3 || *p != '.' || !Digits(p + 1, 2, &l.hundredths)) return false;
+        // Hundredths of 0 are written as no decimals at all.
+        if (end - p != 3 || *p != '.' || !Digits(p + 1, 2, &l.hundredths) || l.hundredths == 0) return false;
     }
     *line = l;
     return true;

@@ -83,7 +83,8 @@ struct LogLine {
 // True when `text` (`length` bytes, the line without its CR LF) is a line as FormatLine
 // writes it: a real date (years 0001 to 9999), a time of day (a second 60 too, as local time
 // can give it), numbers of at most 32 bits without leading zeros or sign, exactly two
-// decimals when there is a point. Anything else is no line of Tolvane's.
+// decimals, not both 0, when there is a point. Anything else is no line of Tolvane's: a line
+// is one exactly when FormatLine writes it so from its fields.
 bool ParseLogLine(const char* text, size_t length, LogLine* line);
 // Longest text that can be a line (without CR LF): longer ones are none.
 constexpr size_t kMaxLogLineBytes = 1 + 10 + 3 + 8 + 2 + 10 + 1 + 10 + 3;
