@@ -238,6 +238,11 @@ bool UsageModel::TakeReadings(FolderReader& reader) {
         }
         switch (reading.result) {
         case FileResult::kOk:
+            // A file the stop came before was not stopped by the user: the next read takes it.
+            if (reading.stopped && reading.bytes == 0) {
+                f->status = FileStatus::kUnread;
+                break;
+            }
             f->status = reading.stopped ? FileStatus::kStopped : FileStatus::kRead;
             f->read = std::move(reading);
             break;

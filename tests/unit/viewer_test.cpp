@@ -187,6 +187,25 @@ TEST_F(ViewerTest, AReadStoppedIsSaidAndNotRepeated) {
     EXPECT_EQ(model_.Account().badLines, 3u);
 }
 
+// Stopped in a large file, the read leaves only that one unread: the files after it are read next.
+TEST_F(ViewerTest, AStopLeavesTheFilesNotBegunToTheNextRead) {
+    dir_.Write("Big0101.csv", std::string(3 * kReadStepBytes, 'x'));
+    dir_.Write("Zed0101.csv", "\"2001/01/05\",\"10:00:00\",60,1\r\n");
+    model_.ListFolder();
+    std::unique_ptr<FolderReader> reader = model_.StartReading();
+    EXPECT_TRUE(reader->Step());
+    reader->Stop();
+    EXPECT_FALSE(reader->Step());
+    model_.TakeReadings(*reader);
+    EXPECT_EQ(model_.Account().stoppedFiles, std::vector<std::string>{"Big0101.csv"});
+    const uint64_t before = model_.View().totals.sessions;
+    ASSERT_TRUE(model_.NeedsRead());
+    ReadAll();
+    EXPECT_EQ(model_.View().totals.sessions, before + 1);
+    EXPECT_EQ(model_.Account().stoppedFiles, std::vector<std::string>{"Big0101.csv"});
+    EXPECT_FALSE(model_.NeedsRead());
+}
+
 // Lines gathered over pieces read as they read whole; what is no line of Tolvane's is counted.
 TEST(LogLineReaderTest, LinesOverPieces) {
     const std::string log = "\"2001/01/02\",\"10:00:00\",125,3\r\n" + std::string(300, 'y') +
