@@ -21,8 +21,9 @@ double Yen(Money cost) { return static_cast<double>(cost) / static_cast<double>(
 
 std::string MonthName(BillingMonth m) { return std::to_string(m.month) + "月"; }
 
+// "(12/21～01/20)": the month's first and last days without their years.
 std::string DayRange(const MonthView& view) {
-    return DateText(view.firstDay) + " ～ " + DateText(view.firstDay + view.days - 1);
+    return "(" + DateText(view.firstDay).substr(5) + "～" + DateText(view.firstDay + view.days - 1).substr(5) + ")";
 }
 
 void AddDays(const MonthView& view, ChartPicture* days) {
