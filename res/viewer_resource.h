@@ -53,4 +53,6 @@
 
 // The message a reading worker posts to the window, and the timer that looks for new lines.
 #define WM_VIEWER_READ 0x8101
+// The chart passes a click on to the window, with the point in its own coordinates.
+#define WM_VIEWER_CHART_CLICK 0x8102
 #define IDT_VIEWER_WATCH 21

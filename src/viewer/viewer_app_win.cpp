@@ -51,6 +51,11 @@ bool CViewerApp::InitInstance() {
     return false;
 }
 
+int CViewerApp::ExitInstance() {
+    CApplication::ExitInstance();
+    return 0;
+}
+
 std::string CViewerApp::HelpFile() const { return exeFolder + "Tolvane.HLP"; }
 
 bool CViewerApp::OpenHelp(HWND owner, DWORD context) { return CallHelpEngine(owner, HelpFile(), context); }

@@ -12,6 +12,8 @@ class CViewerApp : public CApplication {
 public:
     CViewerApp();
     bool InitInstance() override;
+    // The program's exit code: 0, however its window was closed.
+    int ExitInstance() override;
 
     // Tolvane.HLP beside the program, the help file both programs open.
     std::string HelpFile() const;

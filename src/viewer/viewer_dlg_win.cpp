@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <shlobj.h>
+#include <windowsx.h>
 
 #include <cstring>
 
@@ -86,14 +87,29 @@ int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
 
 const char kFolderPickerTitle[] = "ﾛｸﾞのあるﾌｫﾙﾀﾞ";
 
+// The chart's clicks go to the window with the point where they fell (SS_NOTIFY makes the static
+// take them at all); the static control
+// itself would only say that it was clicked.
+constexpr UINT_PTR kChartSubclass = 1;
+
+LRESULT CALLBACK ChartClicks(HWND chart, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_LBUTTONDOWN) PostMessageA(GetParent(chart), WM_VIEWER_CHART_CLICK, 0, lParam);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(chart, ChartClicks, kChartSubclass);
+    return DefSubclassProc(chart, message, wParam, lParam);
+}
+
 int DialogUnitsToPixels(HWND dialog, int units) {
     RECT r = {0, 0, units, 0};
     MapDialogRect(dialog, &r);
     return r.right;
 }
 
+// Another program may hold the clipboard open for a moment (a clipboard manager reading what
+// came): tried again for a little while before the copy is given up.
 bool PutOnClipboard(HWND owner, const std::string& text) {
-    if (!OpenClipboard(owner)) return false;
+    bool open = false;
+    for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(owner) != FALSE); ++attempt) Sleep(25);
+    if (!open) return false;
     bool ok = false;
     if (EmptyClipboard()) {
         if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
@@ -169,13 +185,13 @@ const MessageMapEntry* CViewerDlg::GetMessageMap() const {
         CommandEntry<&CViewerDlg::OnSwitchView>(IDC_VIEW_SWITCH),
         CommandEntry<&CViewerDlg::OnChartTime>(IDC_VIEW_CHART_TIME),
         CommandEntry<&CViewerDlg::OnChartCost>(IDC_VIEW_CHART_COST),
-        NotifyEntry<&CViewerDlg::OnChartClick>(IDC_VIEW_CHART, STN_CLICKED),
         CommandEntry<&CViewerDlg::OnCopy>(IDC_VIEW_COPY),
         CommandEntry<&CViewerDlg::OnTariff>(IDC_VIEW_TARIFF),
         CommandEntry<&CViewerDlg::OnFolder>(IDC_VIEW_FOLDER),
         CommandEntry<&CViewerDlg::OnStop>(IDC_VIEW_STOP),
         MessageEntry<&CViewerDlg::OnTimer>(WM_TIMER),
         MessageEntry<&CViewerDlg::OnReadDone>(WM_VIEWER_READ),
+        MessageEntry<&CViewerDlg::OnChartClick>(WM_VIEWER_CHART_CLICK),
         MessageEntry<&CViewerDlg::OnDrawItem>(WM_DRAWITEM),
         MessageEntry<&CViewerDlg::OnSize>(WM_SIZE),
         MessageEntry<&CViewerDlg::OnGetMinMaxInfo>(WM_GETMINMAXINFO),
@@ -217,6 +233,7 @@ bool CViewerDlg::OnInitDialog() {
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
     SendDlgItemMessageA(hwnd, IDC_VIEW_PROGRESS, PBM_SETRANGE32, 0, 1000);
+    SetWindowSubclass(GetDlgItem(IDC_VIEW_CHART), ChartClicks, kChartSubclass, 0);
     CheckRadioButton(hwnd, IDC_VIEW_CHART_TIME, IDC_VIEW_CHART_COST, IDC_VIEW_CHART_TIME);
     ShowReading(false);
     ShowView();
@@ -438,19 +455,17 @@ void CViewerDlg::OnChartCost() {
 }
 
 // A month of the chart clicked: that month's sessions.
-void CViewerDlg::OnChartClick() {
-    HWND chart = GetDlgItem(IDC_VIEW_CHART);
-    DWORD at = GetMessagePos();
-    POINT point = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
-    ScreenToClient(chart, &point);
+LRESULT CViewerDlg::OnChartClick(WPARAM, LPARAM at) {
+    POINT point = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     RECT area{};
-    GetClientRect(chart, &area);
+    GetClientRect(GetDlgItem(IDC_VIEW_CHART), &area);
     int bar = ChartBarAt(area, screen.year, point);
-    if (bar < 0 || bar >= static_cast<int>(screen.yearMonths.size())) return;
+    if (bar < 0 || bar >= static_cast<int>(screen.yearMonths.size())) return 0;
     model.ShowMonth(screen.yearMonths[static_cast<size_t>(bar)]);
     yearView = false;
     ShowView();
     ShowScreen();
+    return 0;
 }
 
 void CViewerDlg::OnCopy() {

@@ -40,7 +40,6 @@ private:
     void OnSwitchView();
     void OnChartTime();
     void OnChartCost();
-    void OnChartClick();
     void OnCopy();
     void OnTariff();
     void OnFolder();
@@ -48,6 +47,7 @@ private:
     // Messages.
     LRESULT OnTimer(WPARAM id, LPARAM);
     LRESULT OnReadDone(WPARAM, LPARAM reader);
+    LRESULT OnChartClick(WPARAM, LPARAM point);
     LRESULT OnDrawItem(WPARAM, LPARAM item);
     LRESULT OnSize(WPARAM kind, LPARAM size);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM info);

@@ -69,7 +69,8 @@ void AddYear(const UsageModel& model, const MonthView& view, bool chartCost, Vie
             // The bar's value is the projection; the month's own view gives both.
             value = chartCost ? YenLabel(m.projection.cost) : HoursText(m.projection.seconds);
         }
-        bar.valueText = value;
+        // An empty month says nothing: the values stand out where there are any.
+        if (seconds || cost || m.projection.valid) bar.valueText = value;
         chart.bars.push_back(bar);
         screen->yearMonths.push_back(m.month);
     }

@@ -451,7 +451,9 @@ bool SendKeys(HWND window, const std::vector<WORD>& keys) {
 }
 
 bool SendChord(HWND window, const std::vector<WORD>& keys) {
+    // Keys sent before the window is in front would go to the one that was.
     SetForegroundWindow(window);
+    if (!WaitUntil([&] { return GetForegroundWindow() == window; }, 2000)) return false;
     std::vector<INPUT> inputs(keys.size() * 2);
     for (size_t i = 0; i < keys.size(); ++i) {
         inputs[i].type = inputs[inputs.size() - 1 - i].type = INPUT_KEYBOARD;
