@@ -65,7 +65,7 @@ const struct {
     int width;
     int format;
 } kColumns[kListColumns] = {
-    {58, LVCFMT_LEFT}, {46, LVCFMT_LEFT}, {34, LVCFMT_LEFT}, {40, LVCFMT_RIGHT}, {38, LVCFMT_RIGHT}, {36, LVCFMT_RIGHT},
+    {52, LVCFMT_LEFT}, {46, LVCFMT_LEFT}, {34, LVCFMT_LEFT}, {40, LVCFMT_RIGHT}, {38, LVCFMT_RIGHT}, {34, LVCFMT_RIGHT},
 };
 
 const int kMonthViewControls[] = {
@@ -266,8 +266,9 @@ void CViewerDlg::Look(bool force) {
     model.SetNow(Now());
     bool changed = model.ListFolder();
     LoadNewTariffs();
+    // What is known shows at once (the month, the entries), the files' sessions as they come.
+    if (changed || force) ShowScreen();
     if (model.NeedsRead()) StartReading();
-    else if (changed || force) ShowScreen();
 }
 
 void CViewerDlg::StartReading() {
@@ -446,11 +447,13 @@ void CViewerDlg::OnSwitchView() {
 
 void CViewerDlg::OnChartTime() {
     chartCost = false;
+    CheckRadioButton(hwnd, IDC_VIEW_CHART_TIME, IDC_VIEW_CHART_COST, IDC_VIEW_CHART_TIME);
     ShowScreen();
 }
 
 void CViewerDlg::OnChartCost() {
     chartCost = true;
+    CheckRadioButton(hwnd, IDC_VIEW_CHART_TIME, IDC_VIEW_CHART_COST, IDC_VIEW_CHART_COST);
     ShowScreen();
 }
 

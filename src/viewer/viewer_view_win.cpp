@@ -15,7 +15,16 @@ std::string HoursText(uint64_t seconds) {
     return MonthColumnText(seconds > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(seconds));
 }
 
-std::string YenLabel(Money cost) { return YenText(cost) + " 円"; }
+// Yen with a comma between each three digits, as amounts are read: "32,850 円".
+std::string YenLabel(Money cost) {
+    const std::string digits = YenText(cost);
+    std::string text;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+        text += digits[i];
+    }
+    return text + " 円";
+}
 
 double Yen(Money cost) { return static_cast<double>(cost) / static_cast<double>(kMoneyPerYen); }
 
@@ -81,8 +90,8 @@ void AddYear(const UsageModel& model, const MonthView& view, bool chartCost, Vie
 std::string ProjectionText(const MonthView& view) {
     const Projection& p = view.projection;
     if (!p.valid) return std::string();
-    return "月末までの見込み (今までのペースで " + std::to_string(p.elapsedDays) + "/" + std::to_string(p.monthDays) +
-           " 日から):\r\n" + HoursText(p.seconds) + "、" + YenLabel(p.cost);
+    return "月末までの見込み: " + HoursText(p.seconds) + "\r\n" + YenLabel(p.cost) + " (" + std::to_string(p.elapsedDays) +
+           "/" + std::to_string(p.monthDays) + " 日のペースで)";
 }
 
 std::string StatusText(const UsageModel& model, const MonthView& view) {

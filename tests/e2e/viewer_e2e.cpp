@@ -267,17 +267,25 @@ TEST_F(ViewerTest, ABigLogIsReadWhileTheWindowAnswers) {
 // (the command sent, so that its answer comes once the month is shown). The figures are
 // reported for bench/RESULTS.md; what is checked is that every month comes whole.
 TEST_F(ViewerTest, TwoYearsOfThreeEntriesStartAndSwitchMonths) {
+    // Sessions of some minutes, more in some months than in others; this month's up to today.
+    __time64_t clock = _time64(nullptr);
+    tm today{};
+    _localtime64_s(&today, &clock);
     Month month = ThisMonth();
     for (int m = 0; m < 24; ++m, month = month.Previous()) {
+        const int days = m == 0 ? today.tm_mday : 28;
+        unsigned e = 0;
         for (const char* entry : {"MyISP", "Other", "Third"}) {
             std::string lines;
             unsigned total = 0;
             for (int i = 0; i < 300; ++i) {
                 char time[16];
-                std::snprintf(time, sizeof time, "%02d:%02d:%02d", i % 24, i * 7 % 60, i * 13 % 60);
-                total += 1 + i % 5;
-                lines += Line(month.Date(1 + i % 28), time, 60 + i % 300, total);
+                std::snprintf(time, sizeof time, "%02d:%02d:%02d", 8 + i % 15, i * 7 % 60, i * 13 % 60);
+                const unsigned seconds = 30 + (i * 37 + m * 53 + e * 101) % (200 + (m * 7 + e * 3) % 12 * 40);
+                total += (seconds + 59) / 60;
+                lines += Line(month.Date(1 + i % days), time, seconds, total);
             }
+            ++e;
             ASSERT_TRUE(Write(folder_ + "\\" + entry + month.Suffix(), lines));
         }
     }
@@ -285,6 +293,15 @@ TEST_F(ViewerTest, TwoYearsOfThreeEntriesStartAndSwitchMonths) {
     ASSERT_TRUE(WaitForRows(900, Scaled(30000)));
     std::printf("24 months x 3 entries x 300 sessions: the current month shown %lu ms after the start\n",
                 GetTickCount() - started_);
+    e2e::Pause(300);
+    e2e::SaveScreenshot("viewer-busy-month.bmp", viewer_);
+    ASSERT_TRUE(Click(IDC_VIEW_YEAR));
+    e2e::Pause(300);
+    e2e::SaveScreenshot("viewer-busy-year.bmp", viewer_);
+    ASSERT_TRUE(Click(IDC_VIEW_CHART_COST));
+    e2e::Pause(300);
+    e2e::SaveScreenshot("viewer-busy-year-cost.bmp", viewer_);
+    ASSERT_TRUE(Click(IDC_VIEW_SESSIONS));
     DWORD slowest = 0, sum = 0;
     for (int i = 0; i < 12; ++i) {
         DWORD before = GetTickCount();
