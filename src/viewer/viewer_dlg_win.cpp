@@ -193,6 +193,7 @@ const MessageMapEntry* CViewerDlg::GetMessageMap() const {
         MessageEntry<&CViewerDlg::OnReadDone>(WM_VIEWER_READ),
         MessageEntry<&CViewerDlg::OnChartClick>(WM_VIEWER_CHART_CLICK),
         MessageEntry<&CViewerDlg::OnDrawItem>(WM_DRAWITEM),
+        MessageEntry<&CViewerDlg::OnNotify>(WM_NOTIFY),
         MessageEntry<&CViewerDlg::OnSize>(WM_SIZE),
         MessageEntry<&CViewerDlg::OnGetMinMaxInfo>(WM_GETMINMAXINFO),
         MessageEntry<&CViewerDlg::OnDestroy>(WM_DESTROY),
@@ -364,30 +365,37 @@ void CViewerDlg::FillEntries() {
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(screen.entry), 0);
 }
 
+// The list holds no texts of its own (LVS_OWNERDATA): it asks for the cells of the rows it
+// shows, so a month of any size is shown at once.
 void CViewerDlg::FillList() {
     HWND list = GetDlgItem(IDC_VIEW_LIST);
-    int keep = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    const bool atEnd = SendMessageA(list, LVM_GETTOPINDEX, 0, 0) > 0;
     SendMessageA(list, LVM_SETITEMCOUNT, screen.rows.size(), 0);
-    for (size_t row = 0; row < screen.rows.size(); ++row) {
-        const std::vector<std::string>& cells = screen.rows[row];
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(row);
-        item.pszText = const_cast<char*>(cells.empty() ? "" : cells[0].c_str());
-        int at = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        if (at < 0) break;
-        for (size_t column = 1; column < cells.size(); ++column) {
-            item.iSubItem = static_cast<int>(column);
-            item.pszText = const_cast<char*>(cells[column].c_str());
-            SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&item));
-        }
+    // New lines of the month come at its end: a list scrolled down follows them.
+    if (!screen.rows.empty()) SendMessageA(list, LVM_ENSUREVISIBLE, atEnd ? screen.rows.size() - 1 : 0, FALSE);
+    InvalidateRect(list, nullptr, FALSE);
+}
+
+LRESULT CViewerDlg::OnNotify(WPARAM, LPARAM data) {
+    auto* header = reinterpret_cast<const NMHDR*>(data);
+    if (!header || header->idFrom != IDC_VIEW_LIST || (header->code != LVN_GETDISPINFOA && header->code != LVN_GETDISPINFOW))
+        return Default();
+    // The A and W forms of the item differ only in the text's type, which comes last.
+    auto* item = &reinterpret_cast<NMLVDISPINFOA*>(data)->item;
+    const size_t row = static_cast<size_t>(item->iItem);
+    if (!(item->mask & LVIF_TEXT) || !item->pszText || item->cchTextMax <= 0 || row >= screen.rows.size() ||
+        item->iSubItem < 0 || item->iSubItem >= kListColumns)
+        return 0;
+    const std::string cell = RowCells(screen.rows[row], screen.names)[static_cast<size_t>(item->iSubItem)];
+    if (header->code == LVN_GETDISPINFOA) {
+        lstrcpynA(item->pszText, cell.c_str(), item->cchTextMax);
+    } else {
+        auto* text = reinterpret_cast<wchar_t*>(item->pszText);
+        int n = MultiByteToWideChar(CP_ACP, 0, cell.c_str(), -1, text, item->cchTextMax);
+        if (n == 0) text[0] = L'\0';
+        text[item->cchTextMax - 1] = L'\0';
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    // New lines of the month appear at the end: a list that was scrolled to its end follows.
-    if (!screen.rows.empty()) SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(keep > 0 ? screen.rows.size() - 1 : 0), FALSE);
-    InvalidateRect(list, nullptr, TRUE);
+    return 0;
 }
 
 void CViewerDlg::ShowView() {

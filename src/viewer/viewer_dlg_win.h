@@ -49,6 +49,7 @@ private:
     LRESULT OnReadDone(WPARAM, LPARAM reader);
     LRESULT OnChartClick(WPARAM, LPARAM point);
     LRESULT OnDrawItem(WPARAM, LPARAM item);
+    LRESULT OnNotify(WPARAM, LPARAM header);
     LRESULT OnSize(WPARAM kind, LPARAM size);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM info);
     LRESULT OnDestroy(WPARAM, LPARAM);

@@ -12,7 +12,8 @@ struct ViewerScreen {
     std::string month;                          // the billing month's name and days
     std::vector<std::string> entries;           // "すべての接続先", then each entry
     int entry = 0;                              // the selection in that list
-    std::vector<std::vector<std::string>> rows; // the list's cells
+    std::vector<SessionRow> rows;               // the list's rows: their cells asked for as shown
+    std::vector<std::string> names;             // the model's entries, which rows refer to
     std::string count, time, units, cost;
     std::string monthTotal;                     // 月度累計, a line per entry
     std::string projection;                     // the current month only
