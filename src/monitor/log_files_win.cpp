@@ -36,24 +36,12 @@ public:
         LARGE_INTEGER length = {};
         LARGE_INTEGER at = {};
         at.QuadPart = static_cast<LONGLONG>(offset);
-        FileResult result = FileResult::kIoError;
-        char* piece = static_cast<char*>(std::malloc(kReadPieceBytes));
-        if (piece && GetFileSizeEx(file, &length) && SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
-            *size = static_cast<uint64_t>(length.QuadPart);
-            result = FileResult::kOk;
-            while (maxBytes > 0) {
-                DWORD want = maxBytes < kReadPieceBytes ? static_cast<DWORD>(maxBytes) : static_cast<DWORD>(kReadPieceBytes);
-                DWORD got = 0;
-                if (!ReadFile(file, piece, want, &got, nullptr)) {
-                    result = FileResult::kIoError;
-                    break;
-                }
-                if (got == 0) break;
-                sink.Take(piece, got);
-                maxBytes -= got;
-            }
+        if (!GetFileSizeEx(file, &length) || !SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
+            CloseHandle(file);
+            return FileResult::kIoError;
         }
-        std::free(piece);
+        *size = static_cast<uint64_t>(length.QuadPart);
+        FileResult result = ReadOpen(file, sink, maxBytes);
         CloseHandle(file);
         return result;
     }
@@ -90,21 +78,23 @@ public:
     }
 
 private:
-    // Read to the end, whatever the file's size: it is never held whole.
+    // Read to the end (or `maxBytes`), whatever the file's size: it is never held whole.
     // The piece is taken for the read and given back: a static buffer would be stored in full
     // in the program file, and the program would hold it for ever.
-    static FileResult ReadOpen(HANDLE file, ByteSink& sink) {
+    static FileResult ReadOpen(HANDLE file, ByteSink& sink, uint64_t maxBytes = UINT64_MAX) {
         char* piece = static_cast<char*>(std::malloc(kReadPieceBytes));
         if (!piece) return FileResult::kIoError;
         FileResult result = FileResult::kOk;
-        for (;;) {
+        while (maxBytes > 0) {
+            DWORD want = maxBytes < kReadPieceBytes ? static_cast<DWORD>(maxBytes) : static_cast<DWORD>(kReadPieceBytes);
             DWORD got = 0;
-            if (!ReadFile(file, piece, kReadPieceBytes, &got, nullptr)) {
+            if (!ReadFile(file, piece, want, &got, nullptr)) {
                 result = FileResult::kIoError;
                 break;
             }
             if (got == 0) break;
             sink.Take(piece, got);
+            maxBytes -= got;
         }
         std::free(piece);
         return result;

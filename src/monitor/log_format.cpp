@@ -223,20 +223,26 @@ std::string FormatSessionLine(int64_t startTime, uint32_t seconds, uint32_t& mon
 
 // The columns at their fixed places: "yyyy/mm/dd","hh:mm:ss", then the two numbers.
 bool ParseLogLine(const char* text, size_t length, LogLine* line) {
-    static const char kShape[] = "\"dddd/dd/dd\",\"dd:dd:dd\",";
-    const size_t kFixed = sizeof kShape - 1;
+    const size_t kFixed = 24;  // up to the comma after the time
     if (length < kFixed + 3 || length > kMaxLogLineBytes) return false;
-    for (size_t i = 0; i < kFixed; ++i)
-        if (kShape[i] == 'd' ? !IsDigit(text[i]) : text[i] != kShape[i]) return false;
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
+    auto digit = [t](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(t[i] - '0')); };
+    // 0x100 for a byte that is no digit (from 10 to 255 once '0' is taken off), else 0.
+    auto no = [digit](size_t i) { return (digit(i) + 246) & 0x100; };
+    const uint32_t bad = no(1) | no(2) | no(3) | no(4) | no(6) | no(7) | no(9) | no(10) | no(14) | no(15) | no(17) |
+                         no(18) | no(20) | no(21);
+    if (bad || t[0] != '"' || t[5] != '/' || t[8] != '/' || t[11] != '"' || t[12] != ',' || t[13] != '"' ||
+        t[16] != ':' || t[19] != ':' || t[22] != '"' || t[23] != ',')
+        return false;
     LogLine l;
-    Digits(text + 1, 4, &l.year);
-    Digits(text + 6, 2, &l.month);
-    Digits(text + 9, 2, &l.day);
-    Digits(text + 14, 2, &l.hour);
-    Digits(text + 17, 2, &l.minute);
-    Digits(text + 20, 2, &l.second);
-    if (l.year < 1 || l.month < 1 || l.month > 12 || l.day < 1 || l.day > DaysInCalendarMonth(l.year, l.month) ||
-        l.hour > 23 || l.minute > 59 || l.second > 60)
+    l.year = static_cast<int32_t>(digit(1) * 1000 + digit(2) * 100 + digit(3) * 10 + digit(4));
+    l.month = static_cast<int32_t>(digit(6) * 10 + digit(7));
+    l.day = static_cast<int32_t>(digit(9) * 10 + digit(10));
+    l.hour = static_cast<int32_t>(digit(14) * 10 + digit(15));
+    l.minute = static_cast<int32_t>(digit(17) * 10 + digit(18));
+    l.second = static_cast<int32_t>(digit(20) * 10 + digit(21));
+    if (l.year < 1 || l.month < 1 || l.month > 12 || l.day < 1 || l.hour > 23 || l.minute > 59 || l.second > 60 ||
+        (l.day > 28 && l.day > DaysInCalendarMonth(l.year, l.month)))
         return false;
     const char* p = text + kFixed;
     const char* end = text + length;
@@ -255,10 +261,21 @@ namespace {
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
 }  // namespace
 
+// The digits of the column over the power of ten of its decimals, as FeedLine reads the text.
+double ColumnMinutes(const LogLine& line) {
+    if (line.hundredths < 0) return static_cast<double>(line.value);
+    return static_cast<double>(uint64_t{line.value} * 100 + static_cast<uint32_t>(line.hundredths)) / kPowersOfTen[2];
+}
+
+void MonthTotalScanner::TakeLine(double minutes) {
+    int32_t seconds = ColumnSeconds(minutes);
+    if (seconds > 0 && static_cast<uint32_t>(seconds) > total_) total_ = static_cast<uint32_t>(seconds);
+}
+
 void MonthTotalScanner::Feed(const char* data, size_t size) {
     const char* end = data + size;
     while (data < end) {
-        if (state_ == State::kFields && commas_ == 0) {
+        if (state_ == State::kFields) {
             data = FeedLine(data, end);
             continue;
         }
@@ -272,42 +289,49 @@ void MonthTotalScanner::Feed(const char* data, size_t size) {
     }
 }
 
-// From where no comma of the line was seen yet, to the line's CR or the piece's end. A line of
-// the program's own form, whole in the piece, is read at once: its fourth column "digits" or
-// "digits.digits" right before the CR has so few digits that it is a double exactly, and one
-// division by an exact power of ten rounds to the nearest double, as the C library's
-// conversion of the same text does. Any other line is stepped through byte by byte.
+// The fields before the fourth column at once, as the steps would take them (commas counted,
+// the line's text ended by a NUL, the line by a CR). A fourth column of the program's own form,
+// "digits" or "digits.digits" right before the CR in the same piece, is read at once too: so
+// few digits are a double exactly, and one division by an exact power of ten rounds to the
+// nearest double, as the C library's conversion of the same text does. Any other column is
+// left to the steps, from just after its comma.
 const char* MonthTotalScanner::FeedLine(const char* data, const char* end) {
-    const char* cr = static_cast<const char*>(std::memchr(data, '\r', static_cast<size_t>(end - data)));
-    if (!cr) {
-        while (data < end && state_ != State::kRestOfLine) Step(*data++);
+    const char* p = data;
+    int commas = commas_;
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (c == ',') {
+            if (++commas == 3) break;
+        } else if (c == '\r') {
+            EndLine();  // fewer than four columns: nothing to read
+            return p + 1;
+        } else if (c == '\0') {
+            state_ = State::kRestOfLine;
+            return p + 1;
+        }
+    }
+    if (p == end) {
+        commas_ = commas;
         return end;
     }
-    const char* column = data;
-    for (int commas = 0; commas < 3 && column; ++commas) {
-        column = static_cast<const char*>(std::memchr(column, ',', static_cast<size_t>(cr - column)));
-        if (column) ++column;
+    const char* column = ++p;
+    uint64_t digits = 0;
+    while (p < end && IsDigit(*p) && p - column < 9) digits = digits * 10 + static_cast<uint64_t>(*p++ - '0');
+    int fraction = 0;
+    if (p > column && p < end && *p == '.') {
+        const char* point = ++p;
+        while (p < end && IsDigit(*p) && p - point < 6) digits = digits * 10 + static_cast<uint64_t>(*p++ - '0');
+        fraction = static_cast<int>(p - point);
+        if (fraction == 0) p = column;  // "5." is for the steps to read
     }
-    if (column && !std::memchr(data, '\0', static_cast<size_t>(column - data))) {
-        const char* p = column;
-        uint64_t digits = 0;
-        while (p < cr && IsDigit(*p) && p - column < 9) digits = digits * 10 + static_cast<uint64_t>(*p++ - '0');
-        int fraction = 0;
-        if (p > column && p < cr && *p == '.') {
-            const char* point = ++p;
-            while (p < cr && IsDigit(*p) && p - point < 6) digits = digits * 10 + static_cast<uint64_t>(*p++ - '0');
-            fraction = static_cast<int>(p - point);
-            if (fraction == 0) p = column;  // "5." is for the steps to read
-        }
-        if (p == cr && p > column) {
-            hasValue_ = true;
-            value_ = static_cast<double>(digits) / kPowersOfTen[fraction];
-            EndLine();
-            return cr + 1;
-        }
+    if (p > column && p < end && *p == '\r') {
+        TakeLine(static_cast<double>(digits) / kPowersOfTen[fraction]);
+        commas_ = 0;  // the rest of the line's state is as EndLine leaves it: none of it was kept
+        return p + 1;
     }
-    while (data <= cr) Step(*data++);
-    return data;
+    commas_ = 3;
+    state_ = State::kBlanks;
+    return column;
 }
 
 void MonthTotalScanner::Step(char c) {

@@ -86,6 +86,8 @@ struct LogLine {
 // decimals, not both 0, when there is a point. Anything else is no line of Tolvane's: a line
 // is one exactly when FormatLine writes it so from its fields.
 bool ParseLogLine(const char* text, size_t length, LogLine* line);
+// The fourth column of a line read back, as the month's scanner reads its text.
+double ColumnMinutes(const LogLine& line);
 // Longest text that can be a line (without CR LF): longer ones are none.
 constexpr size_t kMaxLogLineBytes = 1 + 10 + 3 + 8 + 2 + 10 + 1 + 10 + 3;
 
@@ -99,6 +101,13 @@ class MonthTotalScanner {
 public:
     void Feed(const char* data, size_t size);
     uint32_t Total() const { return total_; }
+
+    // For a reader that reads the lines itself (the usage viewer): where the scanner stands at
+    // a line's beginning, a line of the program's own form, whole, with its CR, counts as its
+    // fourth column alone, ColumnMinutes of its fields. The LF after it is then no part of the
+    // next line's columns, as a byte before the first comma never is.
+    bool AtLineStart() const { return state_ == State::kFields && commas_ == 0; }
+    void TakeLine(double minutes);
 
 private:
     enum class State { kFields, kBlanks, kSign, kInteger, kFraction, kExponentSign, kExponentStart, kExponent, kRestOfLine };

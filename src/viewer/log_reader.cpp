@@ -9,31 +9,37 @@
 
 LogLineReader::LogLineReader(int32_t firstDay, FileReading* reading) : firstDay_(firstDay), reading_(reading) {}
 
+// The scanner takes every byte, except those of a line of Tolvane's own form that begins
+// where the scanner stands at a line's beginning: it takes the line's fourth column instead.
 void LogLineReader::Take(const char* data, size_t size) {
     reading_->bytes += size;
-    scanner_.Feed(data, size);
     const char* p = data;
     const char* end = data + size;
     while (p < end) {
         const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-        const char* lineEnd = lf ? lf : end;
-        if (heldLength_ == 0 && !overlong_ && lf) {
-            Line(p, static_cast<size_t>(lf - p));
-        } else {
+        if (!lf) {
             // A line over pieces is gathered, up to what a line of Tolvane's can be.
-            size_t n = static_cast<size_t>(lineEnd - p);
+            size_t n = static_cast<size_t>(end - p);
             if (!overlong_ && n <= sizeof held_ - heldLength_) {
                 std::memcpy(held_ + heldLength_, p, n);
                 heldLength_ += n;
             } else {
                 overlong_ = true;
             }
-            if (!lf) return;
-            if (overlong_) {
+            scanner_.Feed(p, n);
+            return;
+        }
+        const size_t n = static_cast<size_t>(lf - p);
+        if (heldLength_ == 0 && !overlong_) {
+            if (!Line(p, n, scanner_.AtLineStart())) scanner_.Feed(p, n + 1);
+        } else {
+            scanner_.Feed(p, n + 1);
+            if (!overlong_ && n <= sizeof held_ - heldLength_) {
+                std::memcpy(held_ + heldLength_, p, n);
+                Line(held_, heldLength_ + n, false);
+            } else {
                 ++lineNumber_;
                 Bad();
-            } else {
-                Line(held_, heldLength_);
             }
             heldLength_ = 0;
             overlong_ = false;
@@ -52,15 +58,23 @@ void LogLineReader::Finish(bool fileEnded) {
     reading_->columnTotal = scanner_.Total();
 }
 
-void LogLineReader::Line(const char* text, size_t length) {
+bool LogLineReader::Line(const char* text, size_t length, bool scannerTakesIt) {
     ++lineNumber_;
     LogLine line;
     if (length == 0 || text[length - 1] != '\r' || !ParseLogLine(text, length - 1, &line)) {
         Bad();
-        return;
+        return false;
     }
+    if (scannerTakesIt) scanner_.TakeLine(ColumnMinutes(line));
     LogSession s;
-    s.day = DayNumber(line.year, line.month, line.day);
+    // A log's lines mostly come a day at a time.
+    if (line.year != lastYear_ || line.month != lastMonth_ || line.day != lastDate_) {
+        lastYear_ = line.year;
+        lastMonth_ = line.month;
+        lastDate_ = line.day;
+        lastDay_ = DayNumber(line.year, line.month, line.day);
+    }
+    s.day = lastDay_;
     s.timeOfDay = line.hour * 3600 + line.minute * 60 + line.second;
     s.seconds = line.seconds;
     FileReading& r = *reading_;
@@ -74,6 +88,7 @@ void LogLineReader::Line(const char* text, size_t length) {
     } else {
         r.otherDaySeconds += s.seconds;
     }
+    return scannerTakesIt;
 }
 
 void LogLineReader::Bad() {

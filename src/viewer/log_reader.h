@@ -62,13 +62,15 @@ public:
     void Finish(bool fileEnded);
 
 private:
-    void Line(const char* text, size_t length);
+    // True when the line was Tolvane's and the scanner took its column from it.
+    bool Line(const char* text, size_t length, bool scannerTakesIt);
     void Bad();
 
     int32_t firstDay_;
     FileReading* reading_;
     MonthTotalScanner scanner_;
     uint64_t lineNumber_ = 0;
+    int32_t lastYear_ = 0, lastMonth_ = 0, lastDate_ = 0, lastDay_ = 0;  // the last line's date
     char held_[kMaxLogLineBytes + 2];  // the part of a line that began in an earlier piece
     size_t heldLength_ = 0;
     bool overlong_ = false;  // the held line is past any line of Tolvane's

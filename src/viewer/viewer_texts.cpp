@@ -45,27 +45,28 @@ void AppendFileNames(std::string& out, const std::vector<std::string>& names) {
 
 const char* const kListHeaders[kListColumns] = {"接続先", "日付", "開始", "接続時間", "課金単位", "料金"};
 
-std::string DateText(int32_t day) {
-    int32_t y, m, d;
-    DateOfDay(day, &y, &m, &d);
+namespace {
+
+// "a/bb/cc" or "aa:bb:cc".
+std::string ThreeFields(int32_t a, int widthOfA, char separator, int32_t b, int32_t c) {
     std::string text;
-    AppendSignedDecimal(text, y, 4);
-    text += '/';
-    AppendSignedDecimal(text, m, 2);
-    text += '/';
-    AppendSignedDecimal(text, d, 2);
+    AppendSignedDecimal(text, a, widthOfA);
+    text += separator;
+    AppendSignedDecimal(text, b, 2);
+    text += separator;
+    AppendSignedDecimal(text, c, 2);
     return text;
 }
 
-std::string TimeOfDayText(int32_t timeOfDay) {
-    std::string text;
-    AppendSignedDecimal(text, timeOfDay / 3600, 2);
-    text += ':';
-    AppendSignedDecimal(text, timeOfDay / 60 % 60, 2);
-    text += ':';
-    AppendSignedDecimal(text, timeOfDay % 60, 2);
-    return text;
+}  // namespace
+
+std::string DateText(int32_t day) {
+    int32_t y, m, d;
+    DateOfDay(day, &y, &m, &d);
+    return ThreeFields(y, 4, '/', m, d);
 }
+
+std::string TimeOfDayText(int32_t timeOfDay) { return ThreeFields(timeOfDay / 3600, 2, ':', timeOfDay / 60 % 60, timeOfDay % 60); }
 
 std::string DurationText(uint64_t seconds) {
     std::string text;

@@ -160,11 +160,13 @@ TEST(LogFormatTest, DayAndNightUnitsCountedAtOnceAsOneByOne) {
     EXPECT_EQ(DayNightTariffOf(kUnitPerMinute), nullptr);
 }
 
-// The scanner reads the program's own lines at once and the rest a byte at a time: fed a
-// byte at a time it never reads a line at once, and must give the same.
+// The scanner reads a fourth column of the program's own form at once when the line's CR is
+// in the same piece, and any other by its steps: fed a byte at a time, every column goes
+// through the steps, and must read the same (2.0500 is 122 s as a double, 123 s if the
+// division were a multiplication by 0.0001).
 TEST(LogFormatTest, QuickLinesReadAsTheSteps) {
     const char* columns[] = {"52.08", "0.35", "123456789", "1234567890", "123456789.123456", "1.1234567", "5.",
-                             "5.e1", " 5", "-5", "5e1", "05.50", "5.5.5", "5x", "", "4294967295.98"};
+                             "5.e1", " 5", "-5", "5e1", "05.50", "5.5.5", "5x", "", "4294967295.98", "2.0500"};
     for (const char* column : columns) {
         for (const char* head : {"\"2001/01/03\",\"09:05:07\",125,", "a,b,c,", "a\0b,c,d,", "\n,,,"}) {
             std::string text = std::string(head, head[1] == '\0' ? 8 : std::strlen(head)) + column + "\r\n";
@@ -175,6 +177,7 @@ TEST(LogFormatTest, QuickLinesReadAsTheSteps) {
         }
     }
     EXPECT_EQ(ParseMonthlyTotal("a,b,c,52.08\r\n"), 3124u);
+    EXPECT_EQ(ParseMonthlyTotal("a,b,c,2.0500\r\n"), 122u);
 }
 
 }  // namespace

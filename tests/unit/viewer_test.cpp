@@ -323,7 +323,7 @@ TEST(ViewerSettingsTest, TolvanesKeyReadOnlyAndTariffsOfTheViewer) {
     registry.AddKey(tolvane);
     registry.Put(tolvane, "LogPath", kRegSz, std::string("D:\\log\0", 7));
     registry.PutDword(tolvane, "TimeUnit", 3);
-    registry.Put(tolvane, "DateOffset", kRegSz, std::string("21\0", 3));  // mistyped: the default
+    registry.Put(tolvane, "DateOffset", kRegBinary, std::string("\x15\0\0\0", 4));  // mistyped: the default
     s = LoadViewerSettings();
     EXPECT_EQ(LogFolderOf(s, "C:\\Tools\\"), "D:\\log");
     EXPECT_EQ(s.timeUnit, 3);
