@@ -19,12 +19,14 @@ std::string UserSid() {
     std::string sid;
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return sid;
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } buffer;
     DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::string buffer(size, '\0');
     char* text = nullptr;
-    if (size && GetTokenInformation(token, TokenUser, &buffer[0], size, &size) &&
-        ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(&buffer[0])->User.Sid, &text)) {
+    if (GetTokenInformation(token, TokenUser, &buffer, sizeof buffer, &size) &&
+        ConvertSidToStringSidA(buffer.user.User.Sid, &text)) {
         sid = text;
         LocalFree(text);
     }

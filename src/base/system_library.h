@@ -28,7 +28,7 @@ std::string SystemLibraryPath(const std::string& folder, const char* name);
 
 // Loads `name` from the system folder and fills `slots[i]` with its function `functions[i]`.
 // False when the library cannot be loaded or lacks a function: then `failure` holds the
-// message for the user, and no slot is filled.
+// message for the user, and every slot is null.
 bool BindSystemLibrary(LibraryLoader& loader, const char* name, const char* const functions[], void* slots[],
                        size_t count, std::string* failure);
 

@@ -30,7 +30,8 @@ void Pause(int ms);
 // Where the tests leave what a person may want to look at (screenshots): TOLVANE_E2E_OUT,
 // else a folder under the temporary folder. Created when missing.
 std::string OutputFolder();
-// The folder of the running test program, where the program under test and rasapi32.dll stand.
+// The folder of the running test program, where the program under test stands (the simulated
+// service is the prefix's own rasapi32.dll, in its system folder).
 std::string TestProgramFolder();
 // The Unix path of a file under Wine (for a shell-side check), empty elsewhere.
 std::string UnixPath(const std::string& path);

@@ -22,5 +22,7 @@ cp "$release" "$run/Tolvane.exe"
 cp "$help" "$run/Tolvane.HLP"
 cp "$viewer" "$run/TolvaneLog.exe"
 cp "$test_exe" "$run/"
+# The libraries that must never be loaded from the program's folder.
+cp -r "$(dirname "$test_exe")/decoys" "$run/"
 exec "$(dirname "$0")/../../tools/wine-env.sh" e2e "$wine_dir" "$out" "$run/$(basename "$test_exe")" \
   "--gtest_filter=$filter"
