@@ -11,6 +11,7 @@
 
 #include "base/settings.h"
 #include "framework/data_exchange.h"
+#include "framework/com_apartment.h"
 #include "res/resource.h"
 #include "ui/dialog_gate.h"
 
@@ -66,21 +67,6 @@ void CopyEditedSettings(const From& from, To& to) {
     to.WavPath = from.WavPath;
     to.TBarDisp = from.TBarDisp;
 }
-
-// The shell's folder picker needs COM on the calling thread, initialised apartment-threaded.
-// Left as it is when the thread already has another kind.
-class ComApartment {
-public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    HRESULT result_;
-};
 
 }  // namespace
 

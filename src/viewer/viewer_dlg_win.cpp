@@ -12,6 +12,7 @@
 #include <ctime>
 
 #include "base/exe_folder.h"
+#include "framework/com_apartment.h"
 #include "res/viewer_resource.h"
 #include "viewer/tariff_dlg_win.h"
 #include "viewer/viewer_texts.h"
@@ -124,20 +125,6 @@ bool PutOnClipboard(HWND owner, const std::string& text) {
     CloseClipboard();
     return ok;
 }
-
-// The shell's folder picker needs COM on the calling thread, initialised apartment-threaded.
-class ComApartment {
-public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    HRESULT result_;
-};
 
 // The folder the user picks, or empty.
 std::string PickFolder(HWND owner) {
