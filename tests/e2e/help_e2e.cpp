@@ -110,10 +110,7 @@ protected:
         std::string folder = sim_.folder() + "\\program";
         CreateDirectoryA(folder.c_str(), nullptr);
         std::string exe = folder + "\\Tolvane.exe";
-        if (!CopyFileA(ProgramPath().c_str(), exe.c_str(), FALSE) ||
-            !CopyFileA((e2e::TestProgramFolder() + "\\rasapi32.dll").c_str(), (folder + "\\rasapi32.dll").c_str(),
-                       FALSE))
-            return nullptr;
+        if (!CopyFileA(ProgramPath().c_str(), exe.c_str(), FALSE)) return nullptr;
         if (help) {
             std::ofstream out(folder + "\\Tolvane.HLP", std::ios::binary);
             out.write(help, static_cast<std::streamsize>(size));

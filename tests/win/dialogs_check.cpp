@@ -8,8 +8,8 @@
 //   dialogs_check.exe [--shots DIR] [--system-ras]
 //
 // --shots DIR    saves settings-dialog.bmp, dial-dialog.bmp and dial-progress.bmp in DIR.
-// --system-ras   talks to rasapi32.dll (the simulator's drop-in beside the program, with
-//                WINEDLLOVERRIDES=rasapi32=n), steered through a script and checked through a
+// --system-ras   talks to rasapi32.dll (the simulator's drop-in in the prefix's system folder,
+//                with WINEDLLOVERRIDES=rasapi32=n), steered through a script and checked through a
 //                journal in the output folder; without it the simulator runs in-process.
 // Without --shots the screenshots go to the output folder (TOLVANE_E2E_OUT).
 #include <windows.h>

@@ -1,6 +1,7 @@
 // The rasapi32 adapter (SystemRasApi) against the simulator DLL installed as the prefix's
-// rasapi32.dll in its system folder: the 4.0 layouts cross the DLL boundary intact, names arrive in code page 932,
-// dial events come from another thread, and every call reaches the journal in UTF-8.
+// rasapi32.dll in its system folder: the 4.0 layouts cross the DLL boundary intact, names
+// arrive in code page 932, dial events come from another thread, and every call reaches the
+// journal in UTF-8.
 #include <gtest/gtest.h>
 #include <windows.h>
 
