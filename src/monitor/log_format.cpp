@@ -234,7 +234,9 @@ bool ParseLogLine(const char* text, size_t length, LogLine* line) {
     if (bad || t[0] != '"' || t[5] != '/' || t[8] != '/' || t[11] != '"' || t[12] != ',' || t[13] != '"' ||
         t[16] != ':' || t[19] != ':' || t[22] != '"' || t[23] != ',')
         return false;
-    LogLine l;
+    // Written in place (a copy of the whole record was a block move costing more than the rest).
+    LogLine& l = *line;
+    l.hundredths = -1;
     l.year = static_cast<int32_t>(digit(1) * 1000 + digit(2) * 100 + digit(3) * 10 + digit(4));
     l.month = static_cast<int32_t>(digit(6) * 10 + digit(7));
     l.day = static_cast<int32_t>(digit(9) * 10 + digit(10));
@@ -251,7 +253,6 @@ bool ParseLogLine(const char* text, size_t length, LogLine* line) {
         // Hundredths of 0 are written as no decimals at all.
         if (end - p != 3 || *p != '.' || !Digits(p + 1, 2, &l.hundredths) || l.hundredths == 0) return false;
     }
-    *line = l;
     return true;
 }
 

@@ -84,7 +84,7 @@ struct LogLine {
 // writes it: a real date (years 0001 to 9999), a time of day (a second 60 too, as local time
 // can give it), numbers of at most 32 bits without leading zeros or sign, exactly two
 // decimals, not both 0, when there is a point. Anything else is no line of Tolvane's: a line
-// is one exactly when FormatLine writes it so from its fields.
+// is one exactly when FormatLine writes it so from its fields. `line` is written to either way.
 bool ParseLogLine(const char* text, size_t length, LogLine* line);
 // The fourth column of a line read back, as the month's scanner reads its text.
 double ColumnMinutes(const LogLine& line);
