@@ -598,14 +598,14 @@ class TolvaneHelpTest(unittest.TestCase):
     def text_of(self, title):
         return "".join(self.by_title[title]["texts"])
 
-    def test_the_program_s_two_contexts_open_the_window_and_the_settings(self):
+    def test_the_programs_contexts_open_their_windows_topics(self):
         by_offset = {t["offset"]: t["title"] for t in self.topics}
         self.assertEqual({n: by_offset[o] for n, o in self.maps.items()},
-                         {0x20066: "ウィンドウの見かた", 0x20089: "設定"})
+                         {0x20066: "ウィンドウの見かた", 0x20089: "設定", 0x200A0: "利用状況を見る", 0x200A1: "料金の設定"})
 
     def test_every_topic_the_help_needs_is_there_and_the_contents_jump_to_all(self):
         needed = ["Tolvane 取扱説明書", "Tolvane でできること", "動作環境", "インストール", "ウィンドウの見かた",
-                  "メニュー", "設定", "課金単位と計算例", "月ごとのログ", "ダイヤル", "ヘルプについて", "困ったときは"]
+                  "メニュー", "設定", "課金単位と計算例", "月ごとのログ", "利用状況を見る", "料金の設定", "ダイヤル", "ヘルプについて", "困ったときは"]
         titles = [t["title"] for t in self.topics]
         self.assertEqual([t for t in needed if t not in titles], [])
         self.assertEqual(titles[0], "Tolvane 取扱説明書")
