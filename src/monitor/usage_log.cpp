@@ -1,13 +1,13 @@
 // Session lines, their charge-unit totals, and reading the month's total back.
 #include "monitor/usage_log.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <vector>
 
 #include "base/cp932.h"
 #include "base/decimal.h"
+#include "base/decimal_double.h"
 #include "base/exe_folder.h"
 #include "base/prompt.h"
 #include "base/settings.h"
@@ -438,32 +438,10 @@ void MonthTotalScanner::EndLine() {
     value_ = 0;
 }
 
-// The kept digits as "0.DDD…eN", converted by the C library: only text of this one form
-// reaches it, so both builds read the same numbers.
+// The kept digits, with the power of ten of the first, to the nearest double.
 double MonthTotalScanner::Value() const {
-    if (digitCount_ == 0) return 0;
-    char text[kMaxDigits + 40];
-    char* p = text;
-    if (negative_) *p++ = '-';
-    *p++ = '0';
-    *p++ = '.';
-    std::memcpy(p, digits_, digitCount_);
-    p += digitCount_;
-    int64_t power = pointExponent_ + (exponentNegative_ ? -exponent_ : exponent_);
-    *p++ = 'e';
-    if (power < 0) {
-        *p++ = '-';
-        power = -power;
-    }
-    char reversed[24];
-    int n = 0;
-    do {
-        reversed[n++] = static_cast<char>('0' + power % 10);
-        power /= 10;
-    } while (power > 0);
-    while (n > 0) *p++ = reversed[--n];
-    *p = '\0';
-    return std::strtod(text, nullptr);
+    return DecimalToDouble(digits_, digitCount_, pointExponent_ + (exponentNegative_ ? -exponent_ : exponent_),
+                           negative_);
 }
 
 uint32_t ParseMonthlyTotal(const std::string& text) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/decimal_double.h"
 #include "monitor/connection_table.h"
 
 enum class LogResult {
@@ -74,7 +75,7 @@ private:
     double Value() const;
 
     // Enough significant digits that the conversion rounds as it would with all of them.
-    static constexpr size_t kMaxDigits = 800;
+    static constexpr size_t kMaxDigits = kMaxDecimalDigits;
     static constexpr int64_t kExponentLimit = 4000000000;  // far past where a double is 0 or infinite
 
     uint32_t total_ = 0;
