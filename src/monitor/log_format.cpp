@@ -50,10 +50,11 @@ bool Digits(const char* p, int count, int32_t* value) {
 // or the first byte that is no digit.
 bool Unsigned(const char** p, const char* end, uint32_t* value) {
     const char* q = *p;
+    const char* limit = end - q > 11 ? q + 11 : end;  // ten digits at most, and one to see more
     uint64_t v = 0;
-    while (q < end && IsDigit(*q) && q - *p < 10) v = v * 10 + static_cast<uint64_t>(*q++ - '0');
+    for (uint32_t d; q < limit && (d = static_cast<unsigned char>(*q - '0')) <= 9; ++q) v = v * 10 + d;
     size_t n = static_cast<size_t>(q - *p);
-    if (n == 0 || (n > 1 && **p == '0') || v > kLargestColumn || (q < end && IsDigit(*q))) return false;
+    if (n == 0 || n > 10 || (n > 1 && **p == '0') || v > kLargestColumn) return false;
     *value = static_cast<uint32_t>(v);
     *p = q;
     return true;
@@ -501,8 +502,9 @@ struct UnitWalk {
         const bool night = Night();
         const uint32_t unit = night ? tariff.nightMinutes : tariff.dayMinutes;
         const int32_t to = !night ? kNightBegins : at < kDayBegins ? kDayBegins : kDayBegins + kMinutesPerDay;
-        const uint64_t begun = (static_cast<uint64_t>(to - at) + unit - 1) / unit;
-        if (left <= begun * unit) {
+        const uint64_t room = static_cast<uint64_t>(to - at);
+        const uint64_t begun = left <= room ? 0 : (room + unit - 1) / unit;  // 0: ends before the stretch does
+        if (left <= room || left <= begun * unit) {
             units += (left + unit - 1) / unit;
             left = 0;
             return true;
