@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 enum class FileResult {
@@ -42,6 +43,14 @@ public:
     // never truncating it, and writes `bytes` at its end in one write. A write that fails
     // leaves the file as it was, so that the line can be written again whole.
     virtual FileResult Append(const std::string& path, const std::string& bytes) = 0;
+    // Reads the part of an existing file from `offset` on, at most `maxBytes` of it, into
+    // `sink` in pieces of at most kReadPieceBytes: for a reader that takes a large file a step
+    // at a time (the usage viewer). Opened for reading only, letting others read, write and
+    // delete it meanwhile, and closed before it returns. `*size` gets the file's size at the
+    // open. Fewer bytes than asked for means the file ended.
+    virtual FileResult ReadPart(const std::string&, uint64_t, uint64_t, ByteSink&, uint64_t*) {
+        return FileResult::kNotOpened;
+    }
     // Makes the file hold exactly `bytes`, creating it (and its folder) when missing; empty
     // bytes delete it. Only the file of the lines still to be written is replaced.
     virtual FileResult Replace(const std::string&, const std::string&) { return FileResult::kNotOpened; }

@@ -16,7 +16,7 @@
 
 namespace {
 
-// One reader at a time: the user-interface thread. At file scope, so that it takes no room in
+// One reader at a time: the user-interface thread (the viewer's reading thread). At file scope, so that it takes no room in
 // the program file (a static of an inline member function would be stored in full).
 char piece[kReadPieceBytes];
 
@@ -48,6 +48,34 @@ public:
         int fd = OpenLocked(path, O_RDONLY, LOCK_SH);
         if (fd < 0) return errno == ENOENT && FolderExists(path) ? FileResult::kMissing : FileResult::kNotOpened;
         FileResult result = ReadOpen(fd, sink);
+        close(fd);
+        return result;
+    }
+
+    // Advisory locks are Tolvane's own: the viewer's part reads take none, so that they keep
+    // nobody out, as a read that shares everything.
+    FileResult ReadPart(const std::string& path, uint64_t offset, uint64_t maxBytes, ByteSink& sink,
+                        uint64_t* size) override {
+        int fd = open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return errno == ENOENT && FolderExists(path) ? FileResult::kMissing : FileResult::kNotOpened;
+        struct stat s;
+        FileResult result = FileResult::kIoError;
+        if (fstat(fd, &s) == 0) {
+            *size = static_cast<uint64_t>(s.st_size);
+            result = FileResult::kOk;
+            while (maxBytes > 0) {
+                size_t want = maxBytes < sizeof piece ? static_cast<size_t>(maxBytes) : sizeof piece;
+                ssize_t n = pread(fd, piece, want, static_cast<off_t>(offset));
+                if (n == 0) break;
+                if (n < 0) {
+                    result = FileResult::kIoError;
+                    break;
+                }
+                sink.Take(piece, static_cast<size_t>(n));
+                offset += static_cast<uint64_t>(n);
+                maxBytes -= static_cast<uint64_t>(n);
+            }
+        }
         close(fd);
         return result;
     }

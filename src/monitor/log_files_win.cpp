@@ -25,6 +25,27 @@ public:
         return result;
     }
 
+    // The usage viewer's reads keep nobody out: Tolvane appends, a spreadsheet holds the log,
+    // anyone deletes it meanwhile.
+    FileResult ReadPart(const std::string& path, uint64_t offset, uint64_t maxBytes, ByteSink& sink,
+                        uint64_t* size) override {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return GetLastError() == ERROR_FILE_NOT_FOUND ? FileResult::kMissing : FileResult::kNotOpened;
+        LARGE_INTEGER length = {};
+        LARGE_INTEGER at = {};
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (!GetFileSizeEx(file, &length) || !SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
+            CloseHandle(file);
+            return FileResult::kIoError;
+        }
+        *size = static_cast<uint64_t>(length.QuadPart);
+        FileResult result = ReadOpen(file, sink, maxBytes);
+        CloseHandle(file);
+        return result;
+    }
+
     FileResult Append(const std::string& path, const std::string& bytes) override {
         HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -57,21 +78,23 @@ public:
     }
 
 private:
-    // Read to the end, whatever the file's size: it is never held whole.
+    // Read to the end (or `maxBytes`), whatever the file's size: it is never held whole.
     // The piece is taken for the read and given back: a static buffer would be stored in full
     // in the program file, and the program would hold it for ever.
-    static FileResult ReadOpen(HANDLE file, ByteSink& sink) {
+    static FileResult ReadOpen(HANDLE file, ByteSink& sink, uint64_t maxBytes = UINT64_MAX) {
         char* piece = static_cast<char*>(std::malloc(kReadPieceBytes));
         if (!piece) return FileResult::kIoError;
         FileResult result = FileResult::kOk;
-        for (;;) {
+        while (maxBytes > 0) {
+            DWORD want = maxBytes < kReadPieceBytes ? static_cast<DWORD>(maxBytes) : static_cast<DWORD>(kReadPieceBytes);
             DWORD got = 0;
-            if (!ReadFile(file, piece, kReadPieceBytes, &got, nullptr)) {
+            if (!ReadFile(file, piece, want, &got, nullptr)) {
                 result = FileResult::kIoError;
                 break;
             }
             if (got == 0) break;
             sink.Take(piece, got);
+            maxBytes -= got;
         }
         std::free(piece);
         return result;

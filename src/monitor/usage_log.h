@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "base/decimal_double.h"
 #include "monitor/connection_table.h"
+#include "monitor/log_format.h"
 
 enum class LogResult {
     kOk,
@@ -56,48 +56,5 @@ bool TakeLogError(std::string* text);
 // How many distinct messages wait at most; more are dropped until these are taken.
 constexpr size_t kMaxWaitingLogErrors = 8;
 
-// The month's total from a log read piece by piece: the largest fourth column, times 60, in
-// seconds. Lines end at CR; text after the last CR counts for nothing. The fourth column is
-// read as a plain decimal number (blanks, sign, digits, fraction, exponent), the same in both
-// builds' C libraries: hexadecimal, "inf" and "nan" read as no number.
-class MonthTotalScanner {
-public:
-    void Feed(const char* data, size_t size);
-    uint32_t Total() const { return total_; }
-
-private:
-    enum class State { kFields, kBlanks, kSign, kInteger, kFraction, kExponentSign, kExponentStart, kExponent, kRestOfLine };
-
-    void Step(char c);
-    void EndNumber();
-    void EndLine();
-    void AddDigit(char c);
-    double Value() const;
-
-    // Enough significant digits that the conversion rounds as it would with all of them.
-    static constexpr size_t kMaxDigits = kMaxDecimalDigits;
-    static constexpr int64_t kExponentLimit = 4000000000;  // far past where a double is 0 or infinite
-
-    uint32_t total_ = 0;
-    State state_ = State::kFields;
-    int commas_ = 0;
-    // The number of the line: its significant digits, and the power of ten of the first one.
-    bool negative_ = false;
-    bool sawDigit_ = false;
-    bool hasValue_ = false;
-    size_t digitCount_ = 0;
-    char digits_[kMaxDigits];
-    int64_t pointExponent_ = 0;  // digits before the point, less leading fraction zeros
-    int64_t exponent_ = 0;
-    bool exponentNegative_ = false;
-    double value_ = 0;
-};
-
-// The parts below are exposed for tests.
-
-// The largest fourth column of the log text, times 60, in seconds: the scanner over one piece.
-uint32_t ParseMonthlyTotal(const std::string& text);
-
-// The session's line for a session of `seconds` that began at `startTime`, with the month
-// total carried in `monthTotal` (updated for units 0 to 2, as the line's total).
-std::string FormatSessionLine(int64_t startTime, uint32_t seconds, uint32_t& monthTotal, int32_t usageUnit);
+// The format of the log (file names, lines, the month's total as read back, charge units)
+// is log_format's: MonthTotalScanner, ParseMonthlyTotal and FormatSessionLine are there.

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "monitor/usage_log.h"
+#include "monitor/log_format.h"
 
 namespace {
 
@@ -20,6 +20,12 @@ std::string ProgramLine(uint32_t minutes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const uint32_t total = ParseMonthlyTotal(text);
+
+    // Fed a byte at a time, no line is whole in a piece: every byte goes through the steps,
+    // which the quick reading of whole lines must agree with.
+    MonthTotalScanner steps;
+    for (size_t i = 0; i < size; ++i) steps.Feed(text.data() + i, 1);
+    FUZZ_CHECK(steps.Total() == total);
 
     size_t lastCr = text.rfind('\r');
     const std::string lines = lastCr == std::string::npos ? std::string() : text.substr(0, lastCr + 1);
