@@ -33,7 +33,7 @@ double SystemStrtod(const char* text) { return std::strtod(text, nullptr); }
 
 // The digits as "-0.DDD…e-N", the one form the C library is handed.
 double SlowPath(const char* digits, size_t count, int64_t power, bool negative) {
-    char text[kMaxDecimalDigits + 16];
+    char text[kMaxDecimalDigits + 17];
     char* p = text;
     if (negative) *p++ = '-';
     *p++ = '0';
@@ -82,5 +82,5 @@ double DecimalToDouble(const char* digits, size_t count, int64_t power, bool neg
         double value;
         if (FastPath(m, power - static_cast<int64_t>(count), &value)) return negative ? -value : value;
     }
-    return SlowPath(digits, count < kMaxDecimalDigits ? count : kMaxDecimalDigits, power, negative);
+    return SlowPath(digits, count <= kMaxDecimalDigits ? count : kMaxDecimalDigits + 1, power, negative);
 }

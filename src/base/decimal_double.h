@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
-// Significant digits read; later ones cannot change the rounded double and are dropped.
+// Significant digits read; later ones are dropped. A reader that drops a digit other than 0
+// hands one more digit, a '1', in their place: no tie between two doubles has more than
+// kMaxDecimalDigits digits, so that digit rounds as all the dropped ones would.
 constexpr size_t kMaxDecimalDigits = 800;
 
 // The double nearest to ±0.DDD… × 10^power, where `digits` holds `count` characters '0' to '9'
-// (DDD…), rounded to nearest, ties to even; 0 digits give ±0, and values past the double range
+// (DDD…; at most kMaxDecimalDigits + 1), rounded to nearest, ties to even; 0 digits give ±0, and values past the double range
 // infinity or 0, as the C library's strtod gives them.
 double DecimalToDouble(const char* digits, size_t count, int64_t power, bool negative);

@@ -399,7 +399,7 @@ void MonthTotalScanner::Step(char c) {
 }
 
 // Leading zeros carry no digit: before the point they are dropped, after it they lower the
-// power of ten. Digits past kMaxDigits cannot change the rounded double and are dropped.
+// power of ten. Digits past kMaxDigits are dropped, and stand as one '1' when any is not 0.
 void MonthTotalScanner::AddDigit(char c) {
     bool fraction = state_ == State::kFraction;
     sawDigit_ = true;
@@ -408,7 +408,10 @@ void MonthTotalScanner::AddDigit(char c) {
         return;
     }
     if (!fraction && pointExponent_ < kExponentLimit) ++pointExponent_;
-    if (digitCount_ < kMaxDigits) digits_[digitCount_++] = c;
+    if (digitCount_ < kMaxDigits)
+        digits_[digitCount_++] = c;
+    else if (digitCount_ == kMaxDigits && c != '0')
+        digits_[digitCount_++] = '1';
 }
 
 void MonthTotalScanner::EndNumber() {

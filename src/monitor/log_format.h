@@ -133,7 +133,7 @@ private:
     bool sawDigit_ = false;
     bool hasValue_ = false;
     size_t digitCount_ = 0;
-    char digits_[kMaxDigits];
+    char digits_[kMaxDigits + 1];  // and a '1' for dropped digits that were not all 0
     int64_t pointExponent_ = 0;  // digits before the point, less leading fraction zeros
     int64_t exponent_ = 0;
     bool exponentNegative_ = false;
