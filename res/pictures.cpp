@@ -28,6 +28,15 @@ const uint8_t kPalette[16][3] = {
 
 // --- File formats -------------------------------------------------------------------------
 
+}  // namespace
+
+uint32_t Rgb(Colour c) {
+    const uint8_t* rgb = kPalette[c == kClear ? kBlack : c & 15];
+    return static_cast<uint32_t>(rgb[0]) << 16 | static_cast<uint32_t>(rgb[1]) << 8 | rgb[2];
+}
+
+namespace {
+
 void Put16(std::string& out, unsigned v) {
     out += static_cast<char>(v & 0xFF);
     out += static_cast<char>((v >> 8) & 0xFF);
@@ -40,13 +49,15 @@ void Put32(std::string& out, uint32_t v) {
 
 int RowBytes(int width, int bitsPerPixel) { return (width * bitsPerPixel + 31) / 32 * 4; }
 
-void PutInfoHeader(std::string& out, int width, int height, uint32_t imageSize) {
+constexpr uint32_t kBiRgb = 0, kBiRle4 = 2;
+
+void PutInfoHeader(std::string& out, int width, int height, uint32_t compression, uint32_t imageSize) {
     Put32(out, 40);
     Put32(out, static_cast<uint32_t>(width));
     Put32(out, static_cast<uint32_t>(height));
     Put16(out, 1);  // planes
     Put16(out, 4);  // bits per pixel
-    Put32(out, 0);  // no compression
+    Put32(out, compression);
     Put32(out, imageSize);
     Put32(out, 0);
     Put32(out, 0);
@@ -79,6 +90,52 @@ std::string ColourBits(const Canvas& canvas) {
     return bits;
 }
 
+// One row in BI_RLE4, as short as the format allows: a run is a count and two colours that
+// alternate (one colour repeated, or any two pixels), a literal is 0, its count (3 to 255)
+// and its pixels two a byte, padded to a whole 16-bit word. Rows are short, so every choice is
+// weighed at every pixel: best[x] is the shortest coding of the pixels from x to the row's end.
+std::string Rle4Row(const Canvas& canvas, int y) {
+    const int n = canvas.width;
+    std::vector<unsigned> pixels(static_cast<size_t>(n));
+    unsigned* pixel = pixels.data();
+    for (int x = 0; x < n; ++x) pixel[x] = canvas.At(x, y) == kClear ? kBlack : canvas.At(x, y);
+    auto literalBytes = [](int k) { return 2 + ((k + 1) / 2 + 1) / 2 * 2; };
+    struct Choice {
+        int bytes = 0;  // from here to the row's end
+        int pixels = 0;
+        bool literal = false;
+    };
+    std::vector<Choice> choices(static_cast<size_t>(n) + 1);
+    Choice* best = choices.data();
+    for (int x = n - 1; x >= 0; --x) {
+        auto weigh = [&](int k, bool literal) {
+            int bytes = (literal ? literalBytes(k) : 2) + best[x + k].bytes;
+            if (best[x].pixels == 0 || bytes < best[x].bytes) best[x] = {bytes, k, literal};
+        };
+        int run = 1;  // pixels from x that alternate between the colours of x and x + 1
+        while (run < 255 && x + run < n && pixel[x + run] == pixel[x + run % 2]) ++run;
+        for (int k = 1; k <= run; ++k) weigh(k, false);
+        for (int k = 3; k <= 255 && x + k <= n; ++k) weigh(k, true);
+    }
+    std::string out;
+    for (int x = 0; x < n; x += best[x].pixels) {
+        const Choice& c = best[x];
+        const unsigned* p = pixel + x;
+        if (c.literal) {
+            std::string packed(static_cast<size_t>(literalBytes(c.pixels) - 2), '\0');
+            for (int i = 0; i < c.pixels; ++i)
+                packed[static_cast<size_t>(i / 2)] |= static_cast<char>(i % 2 ? p[i] : p[i] << 4);
+            out += '\0';
+            out += static_cast<char>(c.pixels);
+            out += packed;
+        } else {
+            out += static_cast<char>(c.pixels);
+            out += static_cast<char>(p[0] << 4 | p[c.pixels > 1 ? 1 : 0]);
+        }
+    }
+    return out;
+}
+
 // The icon's transparency mask: a set bit lets the background through.
 std::string MaskBits(const Canvas& canvas) {
     std::string bits;
@@ -96,13 +153,18 @@ std::string MaskBits(const Canvas& canvas) {
 }  // namespace
 
 std::string EncodeBitmap(const Canvas& canvas) {
-    const std::string bits = ColourBits(canvas);
+    std::string bits;
+    for (int y = canvas.height - 1; y >= 0; --y) {
+        bits += Rle4Row(canvas, y);
+        bits += std::string("\0\0", 2);  // end of the row
+    }
+    bits += std::string("\0\1", 2);  // end of the bitmap
     const uint32_t offset = 14 + 40 + 64;
     std::string out = "BM";
     Put32(out, offset + static_cast<uint32_t>(bits.size()));
     Put32(out, 0);
     Put32(out, offset);
-    PutInfoHeader(out, canvas.width, canvas.height, static_cast<uint32_t>(bits.size()));
+    PutInfoHeader(out, canvas.width, canvas.height, kBiRle4, static_cast<uint32_t>(bits.size()));
     PutPalette(out);
     return out + bits;
 }
@@ -114,7 +176,7 @@ std::string EncodeIcon(const std::vector<Canvas>& images) {
         std::string mask = MaskBits(c);
         std::string body;
         // An icon image's height counts the colour bits and the mask.
-        PutInfoHeader(body, c.width, c.height * 2, static_cast<uint32_t>(colour.size() + mask.size()));
+        PutInfoHeader(body, c.width, c.height * 2, kBiRgb, static_cast<uint32_t>(colour.size() + mask.size()));
         PutPalette(body);
         bodies.push_back(body + colour + mask);
     }
@@ -396,19 +458,26 @@ Canvas DisabledDisconnectButton() {
 
 }  // namespace
 
-std::vector<PictureFile> DrawAll() {
+std::vector<ButtonBitmap> DrawButtonBitmaps() {
     return {
+        {"disconnect_normal.bmp", DisconnectButton(Look::kNormal, false)},
+        {"disconnect_normal_pressed.bmp", DisconnectButton(Look::kNormal, true)},
+        {"disconnect_disabled.bmp", DisabledDisconnectButton()},
+        {"disconnect_alert.bmp", DisconnectButton(Look::kAlert, false)},
+        {"disconnect_alert_pressed.bmp", DisconnectButton(Look::kAlert, true)},
+    };
+}
+
+std::vector<PictureFile> DrawAll() {
+    std::vector<PictureFile> files = {
         {"tolvane.ico", EncodeIcon({AppIcon(32), AppIcon(16)})},
         {"tolvane_log.ico", EncodeIcon({ViewerIcon(32), ViewerIcon(16)})},
         {"tray_none.ico", EncodeIcon({TrayIcon(32, TrayKind::kNone), TrayIcon(16, TrayKind::kNone)})},
         {"tray_one.ico", EncodeIcon({TrayIcon(32, TrayKind::kOne), TrayIcon(16, TrayKind::kOne)})},
         {"tray_many.ico", EncodeIcon({TrayIcon(32, TrayKind::kMany), TrayIcon(16, TrayKind::kMany)})},
-        {"disconnect_normal.bmp", EncodeBitmap(DisconnectButton(Look::kNormal, false))},
-        {"disconnect_normal_pressed.bmp", EncodeBitmap(DisconnectButton(Look::kNormal, true))},
-        {"disconnect_disabled.bmp", EncodeBitmap(DisabledDisconnectButton())},
-        {"disconnect_alert.bmp", EncodeBitmap(DisconnectButton(Look::kAlert, false))},
-        {"disconnect_alert_pressed.bmp", EncodeBitmap(DisconnectButton(Look::kAlert, true))},
     };
+    for (const ButtonBitmap& b : DrawButtonBitmaps()) files.push_back({b.name, EncodeBitmap(b.picture)});
+    return files;
 }
 
 }  // namespace pictures

@@ -40,7 +40,10 @@ struct Canvas {
     std::vector<Colour> pixels;  // rows from the top
 };
 
-// A 16-colour Windows bitmap file (bottom-up rows, no compression).
+// The colour's red, green and blue, as 0xRRGGBB.
+uint32_t Rgb(Colour c);
+
+// A 16-colour Windows bitmap file: bottom-up rows, compressed as BI_RLE4 (kClear is black).
 std::string EncodeBitmap(const Canvas& canvas);
 // An icon file with one 16-colour image per canvas; kClear pixels are transparent.
 std::string EncodeIcon(const std::vector<Canvas>& images);
@@ -52,5 +55,13 @@ struct PictureFile {
 
 // Every picture file of res/, drawn afresh.
 std::vector<PictureFile> DrawAll();
+
+struct ButtonBitmap {
+    std::string name;  // file name in res/
+    Canvas picture;
+};
+
+// The disconnect button's pictures, which DrawAll encodes as bitmap files.
+std::vector<ButtonBitmap> DrawButtonBitmaps();
 
 }  // namespace pictures

@@ -19,8 +19,9 @@ tools/host-asan.sh build
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:quarantine_size_mb=16:malloc_context_size=8
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-# name and the longest input: the log readers get long lines, the others what they need.
-harnesses=(month_log:65536 log_line:8192 number_field:64 settings_load:4096 sim_script:8192)
+# name and the longest input: the log readers get long lines, the others what they need (the
+# conversion its digits and a power).
+harnesses=(decimal_double:1024 month_log:65536 log_line:8192 number_field:64 settings_load:4096 sim_script:8192)
 
 run() {
   local name=${1%%:*} max_len=${1##*:}

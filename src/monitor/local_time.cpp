@@ -6,8 +6,13 @@
 
 bool LocalTime(int64_t t, std::tm* out) {
 #ifdef _WIN32
+    // _localtime64 and not _localtime64_s, which older msvcrt.dll lack: for it mingw links in a
+    // stand-in that looks it up at run time and falls back to _localtime64. The result lives in
+    // msvcrt's buffer of the calling thread, and is copied out at once.
     __time64_t tt = t;
-    bool ok = _localtime64_s(out, &tt) == 0;
+    const std::tm* local = _localtime64(&tt);
+    bool ok = local != nullptr;
+    if (ok) *out = *local;
 #else
     static_assert(sizeof(time_t) == 8, "times must survive January 2038");
     time_t tt = static_cast<time_t>(t);

@@ -50,10 +50,11 @@ bool Digits(const char* p, int count, int32_t* value) {
 // or the first byte that is no digit.
 bool Unsigned(const char** p, const char* end, uint32_t* value) {
     const char* q = *p;
+    const char* limit = end - q > 11 ? q + 11 : end;  // ten digits at most, and one to see more
     uint64_t v = 0;
-    while (q < end && IsDigit(*q) && q - *p < 10) v = v * 10 + static_cast<uint64_t>(*q++ - '0');
+    for (uint32_t d; q < limit && (d = static_cast<unsigned char>(*q - '0')) <= 9; ++q) v = v * 10 + d;
     size_t n = static_cast<size_t>(q - *p);
-    if (n == 0 || (n > 1 && **p == '0') || v > kLargestColumn || (q < end && IsDigit(*q))) return false;
+    if (n == 0 || n > 10 || (n > 1 && **p == '0') || v > kLargestColumn) return false;
     *value = static_cast<uint32_t>(v);
     *p = q;
     return true;
@@ -398,7 +399,7 @@ void MonthTotalScanner::Step(char c) {
 }
 
 // Leading zeros carry no digit: before the point they are dropped, after it they lower the
-// power of ten. Digits past kMaxDigits cannot change the rounded double and are dropped.
+// power of ten. Digits past kMaxDigits are dropped, and stand as one '1' when any is not 0.
 void MonthTotalScanner::AddDigit(char c) {
     bool fraction = state_ == State::kFraction;
     sawDigit_ = true;
@@ -407,7 +408,10 @@ void MonthTotalScanner::AddDigit(char c) {
         return;
     }
     if (!fraction && pointExponent_ < kExponentLimit) ++pointExponent_;
-    if (digitCount_ < kMaxDigits) digits_[digitCount_++] = c;
+    if (digitCount_ < kMaxDigits)
+        digits_[digitCount_++] = c;
+    else if (digitCount_ == kMaxDigits && c != '0')
+        digits_[digitCount_++] = '1';
 }
 
 void MonthTotalScanner::EndNumber() {
@@ -441,32 +445,9 @@ void MonthTotalScanner::EndLine() {
     value_ = 0;
 }
 
-// The kept digits as "0.DDD…eN", converted by the C library: only text of this one form
-// reaches it, so both builds read the same numbers.
 double MonthTotalScanner::Value() const {
-    if (digitCount_ == 0) return 0;
-    char text[kMaxDigits + 40];
-    char* p = text;
-    if (negative_) *p++ = '-';
-    *p++ = '0';
-    *p++ = '.';
-    std::memcpy(p, digits_, digitCount_);
-    p += digitCount_;
-    int64_t power = pointExponent_ + (exponentNegative_ ? -exponent_ : exponent_);
-    *p++ = 'e';
-    if (power < 0) {
-        *p++ = '-';
-        power = -power;
-    }
-    char reversed[24];
-    int n = 0;
-    do {
-        reversed[n++] = static_cast<char>('0' + power % 10);
-        power /= 10;
-    } while (power > 0);
-    while (n > 0) *p++ = reversed[--n];
-    *p = '\0';
-    return std::strtod(text, nullptr);
+    return DecimalToDouble(digits_, digitCount_, pointExponent_ + (exponentNegative_ ? -exponent_ : exponent_),
+                           negative_);
 }
 
 uint32_t ParseMonthlyTotal(const std::string& text) {
@@ -501,8 +482,9 @@ struct UnitWalk {
         const bool night = Night();
         const uint32_t unit = night ? tariff.nightMinutes : tariff.dayMinutes;
         const int32_t to = !night ? kNightBegins : at < kDayBegins ? kDayBegins : kDayBegins + kMinutesPerDay;
-        const uint64_t begun = (static_cast<uint64_t>(to - at) + unit - 1) / unit;
-        if (left <= begun * unit) {
+        const uint64_t room = static_cast<uint64_t>(to - at);
+        const uint64_t begun = left <= room ? 0 : (room + unit - 1) / unit;  // 0: ends before the stretch does
+        if (left <= room || left <= begun * unit) {
             units += (left + unit - 1) / unit;
             left = 0;
             return true;

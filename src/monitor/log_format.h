@@ -9,6 +9,8 @@
 #include <ctime>
 #include <string>
 
+#include "base/decimal_double.h"
+
 // ---- Billing months ------------------------------------------------------------------------
 
 // A billing month, named after the calendar month in which it ends: with a first day of 21,
@@ -120,7 +122,7 @@ private:
     double Value() const;
 
     // Enough significant digits that the conversion rounds as it would with all of them.
-    static constexpr size_t kMaxDigits = 800;
+    static constexpr size_t kMaxDigits = kMaxDecimalDigits;
     static constexpr int64_t kExponentLimit = 4000000000;  // far past where a double is 0 or infinite
 
     uint32_t total_ = 0;
@@ -131,7 +133,7 @@ private:
     bool sawDigit_ = false;
     bool hasValue_ = false;
     size_t digitCount_ = 0;
-    char digits_[kMaxDigits];
+    char digits_[kMaxDigits + 1];  // and a '1' for dropped digits that were not all 0
     int64_t pointExponent_ = 0;  // digits before the point, less leading fraction zeros
     int64_t exponent_ = 0;
     bool exponentNegative_ = false;

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#include "viewer/tariff.h"
 
 LogLineReader::LogLineReader(int32_t firstDay, FileReading* reading) : firstDay_(firstDay), reading_(reading) {}
 
@@ -81,7 +80,7 @@ bool LogLineReader::Line(const char* text, size_t length, bool scannerTakesIt) {
     if (r.sessions.size() < kMaxListedSessions) r.sessions.push_back(s);
     ++r.sessionCount;
     r.seconds += s.seconds;
-    for (int32_t unit = 0; unit < kUnitKinds; ++unit) r.units[unit] += SessionUnits(unit, s.seconds, line.hour, line.minute);
+    AddSessionUnits(s.seconds, line.hour, line.minute, r.units);
     int64_t day = int64_t{s.day} - firstDay_;
     if (day >= 0 && day < kMaxMonthDays) {
         r.daySeconds[day] += s.seconds;

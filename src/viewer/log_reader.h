@@ -12,6 +12,7 @@
 
 #include "monitor/log_files.h"
 #include "monitor/log_format.h"
+#include "viewer/tariff.h"
 
 // One session of a log, as its line says.
 struct LogSession {
@@ -24,7 +25,6 @@ struct LogSession {
 // some hundreds; this many is a log no dial-up line fills.
 constexpr size_t kMaxListedSessions = 10000;
 constexpr int32_t kMaxMonthDays = 31;
-constexpr int32_t kUnitKinds = 5;  // TimeUnit 0 to 4
 
 // What a file's read gives.
 struct FileReading {

@@ -17,6 +17,10 @@ uint64_t SessionUnits(int32_t unit, uint32_t seconds, int hour, int minute) {
     }
 }
 
+void AddSessionUnits(uint32_t seconds, int hour, int minute, uint64_t units[kUnitKinds]) {
+    for (int32_t unit = 0; unit < kUnitKinds; ++unit) units[unit] += SessionUnits(unit, seconds, hour, minute);
+}
+
 // Per second the units are seconds at a price per minute: price / 60 each, a whole count of
 // money since a hundredth is 60 counts.
 Money UnitsCost(const Tariff& tariff, uint64_t units) {

@@ -24,5 +24,9 @@ int32_t ChargeableUnit(int32_t unit);
 // the day and night units begun (DayNightUnits, as the fourth column counts them).
 uint64_t SessionUnits(int32_t unit, uint32_t seconds, int hour, int minute);
 
+constexpr int32_t kUnitKinds = 5;  // TimeUnit 0 to 4
+// SessionUnits of every unit kind, added to `units`: a log's sums for any tariff at once.
+void AddSessionUnits(uint32_t seconds, int hour, int minute, uint64_t units[kUnitKinds]);
+
 // The exact cost of `units` (all of one unit kind).
 Money UnitsCost(const Tariff& tariff, uint64_t units);

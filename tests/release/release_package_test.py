@@ -35,21 +35,33 @@ def fake_exe(stamp=0, machine=rp.MACHINE_I386):
     return bytes(header) + b"PE\0\0" + struct.pack("<HHI", machine, 0, stamp) + bytes(200)
 
 
-def pe_imports(exe):
-    """The functions a PE32 or PE32+ file imports, as "DLL!name" (DLL names in upper case)."""
+def pe_layout(exe):
+    """Whether a PE file is PE32+ (8-byte thunks, larger header), the RVA of each of its data
+    directories, and the file offset of an RVA."""
     (pe,) = struct.unpack_from("<I", exe, 0x3C)
     sections, optional_size = struct.unpack_from("<H", exe, pe + 6)[0], struct.unpack_from("<H", exe, pe + 20)[0]
     optional = pe + 24
-    wide = struct.unpack_from("<H", exe, optional)[0] == 0x20B  # PE32+: 8-byte thunks, larger header
-    thunk_format, ordinal_flag = ("<Q", 1 << 63) if wide else ("<I", 1 << 31)
-    import_rva = struct.unpack_from("<I", exe, optional + (112 if wide else 96) + 8)[0]
+    wide = struct.unpack_from("<H", exe, optional)[0] == 0x20B
+    directories = optional + (112 if wide else 96)
     table = [struct.unpack_from("<IIII", exe, optional + optional_size + 40 * i + 8) for i in range(sections)]
+
+    def directory(index):
+        return struct.unpack_from("<I", exe, directories + 8 * index)[0]
 
     def at(rva):
         for size, address, raw_size, raw in table:
             if address <= rva < address + max(size, raw_size):
                 return raw + rva - address
         raise ValueError(f"RVA {rva:#x} lies in no section")
+
+    return wide, directory, at
+
+
+def pe_imports(exe):
+    """The functions a PE32 or PE32+ file imports, as "DLL!name" (DLL names in upper case)."""
+    wide, directory, at = pe_layout(exe)
+    thunk_format, ordinal_flag = ("<Q", 1 << 63) if wide else ("<I", 1 << 31)
+    import_rva = directory(1)
 
     def name(rva):
         start = at(rva)
@@ -65,6 +77,35 @@ def pe_imports(exe):
             found.add(f"{name(dll).upper()}!" + (f"#{thunk & 0xFFFF}" if thunk & ordinal_flag else name(thunk + 2)))
             position += struct.calcsize(thunk_format)
         entry += 20
+
+
+def pe_resources(exe):
+    """The resources of a PE file: {(type, name, language): (RVA of the data, its bytes)}, types
+    and names as numbers or strings."""
+    _, directory, at = pe_layout(exe)
+    root = directory(2)
+
+    def key(ident):
+        if not ident & 0x80000000:
+            return ident
+        start = at(root + (ident & 0x7FFFFFFF))
+        (length,) = struct.unpack_from("<H", exe, start)
+        return exe[start + 2:start + 2 + 2 * length].decode("utf-16-le")
+
+    found = {}
+
+    def walk(offset, path):
+        named, numbered = struct.unpack_from("<HH", exe, at(root + offset) + 12)
+        for i in range(named + numbered):
+            ident, target = struct.unpack_from("<II", exe, at(root + offset) + 16 + 8 * i)
+            if target & 0x80000000:
+                walk(target & 0x7FFFFFFF, path + (key(ident),))
+            else:
+                rva, size = struct.unpack_from("<II", exe, at(root + target))
+                found[path + (key(ident),)] = (rva, exe[at(rva):at(rva) + size])
+
+    walk(0, ())
+    return found
 
 
 def rc_strings(block):
@@ -315,6 +356,30 @@ class ExeHeaderTest(unittest.TestCase):
         imports = pe_imports(self.exe)
         self.assertEqual(sorted(imports - checked), [], "new imports")
         self.assertEqual(sorted(checked - imports), [], "imports no longer made")
+
+    def test_each_picture_is_stored_once_for_every_name_and_number_that_loads_it(self):
+        # What the disconnect button loads: the start-up set by name (bitmap_button.cpp), the
+        # normal and the alert look by number (monitor_dlg_win.cpp); the picture each shows.
+        normal, pressed, disabled = "disconnect_normal", "disconnect_normal_pressed", "disconnect_disabled"
+        alert, alert_pressed = "disconnect_alert", "disconnect_alert_pressed"
+        loaded = {"SETUDANU": normal, "SETUDAND": pressed, "SETUDANF": normal, "SETUDANX": disabled,
+                  130: normal, 131: pressed, 132: normal, 133: disabled,
+                  138: alert, 134: alert_pressed, 136: alert, 140: disabled}
+        resources = pe_resources(self.exe)
+        bitmaps = {name: place for (kind, name, _), place in resources.items() if kind == 2}
+        self.assertEqual(sorted(map(str, bitmaps)), sorted(map(str, loaded)))
+        places = {}
+        for name, picture in loaded.items():
+            rva, data = bitmaps[name]
+            with open(os.path.join(ROOT, "res", picture + ".bmp"), "rb") as f:
+                self.assertEqual(data, f.read()[14:], name)  # the file without its file header
+            places.setdefault(picture, set()).add(rva)
+        self.assertEqual({picture: len(rvas) for picture, rvas in places.items()}, dict.fromkeys(places, 1))
+        # No resource's bytes are stored twice.
+        copies = {}
+        for rva, data in resources.values():
+            copies.setdefault(data, set()).add(rva)
+        self.assertEqual([len(rvas) for rvas in copies.values() if len(rvas) > 1], [])
 
 if __name__ == "__main__":
     unittest.main()

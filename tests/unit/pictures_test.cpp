@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "res/pictures.h"
 
@@ -24,6 +25,52 @@ uint32_t Le(const std::string& s, size_t at, int bytes) {
     return v;
 }
 
+// The pixels of a BI_RLE4 bitmap file, rows from the top, written out by the format's rules
+// alone; empty unless the coding holds every row whole, each ended, and then the bitmap's end.
+std::vector<pictures::Colour> DecodeRle4(const std::string& file) {
+    const int width = static_cast<int>(Le(file, 18, 4)), height = static_cast<int>(Le(file, 22, 4));
+    std::vector<pictures::Colour> pixels(static_cast<size_t>(width * height));
+    size_t at = Le(file, 10, 4);
+    int x = 0, y = 0;  // y counts rows from the bottom
+    auto put = [&](unsigned colour) {
+        if (x >= width || y >= height) return false;
+        pixels[static_cast<size_t>((height - 1 - y) * width + x++)] = static_cast<pictures::Colour>(colour);
+        return true;
+    };
+    while (at + 2 <= file.size()) {
+        const uint8_t count = static_cast<uint8_t>(file[at]), value = static_cast<uint8_t>(file[at + 1]);
+        at += 2;
+        if (count > 0) {  // a run of two alternating colours
+            for (int i = 0; i < count; ++i)
+                if (!put(i % 2 ? value & 15 : value >> 4)) return {};
+        } else if (value == 0) {  // end of the row
+            if (x != width) return {};
+            x = 0;
+            ++y;
+        } else if (value == 1) {  // end of the bitmap
+            if (y != height || at != file.size()) return {};
+            return pixels;
+        } else if (value == 2) {  // a move, which leaves pixels unpainted
+            return {};
+        } else {  // literal pixels, padded to a 16-bit word
+            const size_t bytes = (value + 3u) / 4 * 2;
+            if (at + bytes > file.size()) return {};
+            for (int i = 0; i < value; ++i) {
+                const uint8_t pair = static_cast<uint8_t>(file[at + static_cast<size_t>(i / 2)]);
+                if (!put(i % 2 ? pair & 15 : pair >> 4)) return {};
+            }
+            at += bytes;
+        }
+    }
+    return {};
+}
+
+std::vector<pictures::Colour> Opaque(const pictures::Canvas& c) {
+    std::vector<pictures::Colour> pixels = c.pixels;
+    for (pictures::Colour& p : pixels) p = p == pictures::kClear ? pictures::kBlack : p;
+    return pixels;
+}
+
 TEST(Pictures, CommittedFilesAreWhatTheGeneratorDraws) {
     const auto files = pictures::DrawAll();
     ASSERT_EQ(files.size(), 10u);  // Tolvane's nine and the viewer's icon
@@ -34,7 +81,7 @@ TEST(Pictures, CommittedFilesAreWhatTheGeneratorDraws) {
     }
 }
 
-TEST(Pictures, ButtonBitmapsAre36By36In16Colours) {
+TEST(Pictures, ButtonBitmapsAre36By36In16ColoursCompressed) {
     std::set<std::string> distinct;
     for (const auto& file : pictures::DrawAll()) {
         if (file.name.find(".bmp") == std::string::npos) continue;
@@ -43,11 +90,52 @@ TEST(Pictures, ButtonBitmapsAre36By36In16Colours) {
         EXPECT_EQ(Le(b, 2, 4), b.size()) << file.name;
         EXPECT_EQ(Le(b, 18, 4), 36u) << file.name;
         EXPECT_EQ(Le(b, 22, 4), 36u) << file.name;
-        EXPECT_EQ(Le(b, 28, 2), 4u) << file.name;                      // bits per pixel
-        EXPECT_EQ(b.size(), 14u + 40 + 64 + 36 * 20) << file.name;     // rows of 18 bytes padded to 20
+        EXPECT_EQ(Le(b, 28, 2), 4u) << file.name;                        // bits per pixel
+        EXPECT_EQ(Le(b, 30, 4), 2u) << file.name;                        // BI_RLE4
+        EXPECT_EQ(Le(b, 34, 4), b.size() - (14 + 40 + 64)) << file.name;  // the coded pixels' size
+        EXPECT_LT(Le(b, 34, 4), 36u * 20) << file.name;                   // less than plain rows
         distinct.insert(b);
     }
     EXPECT_EQ(distinct.size(), 5u);  // normal, pressed, disabled, alert, alert pressed all differ
+}
+
+// Read back by the format's rules, each committed bitmap holds the pixels drawn for it.
+TEST(Pictures, CommittedBitmapsDecodeToTheDrawings) {
+    const auto drawn = pictures::DrawButtonBitmaps();
+    ASSERT_EQ(drawn.size(), 5u);
+    for (const auto& b : drawn) {
+        const std::string committed = ReadFile(std::string(TOLVANE_SOURCE_DIR) + "/res/" + b.name);
+        ASSERT_GT(committed.size(), 54u) << b.name;
+        EXPECT_TRUE(DecodeRle4(committed) == Opaque(b.picture)) << b.name;
+    }
+}
+
+// The coding of rows of every shape: runs past 255 pixels, two colours alternating, literals
+// of odd length, one pixel; transparent pixels are black. Sizes are the shortest coding.
+TEST(Pictures, Rle4CodesEveryRowShape) {
+    using namespace pictures;
+    const Colour kNine[] = {kRed, kLime, kBlue, kYellow, kWhite, kNavy, kTeal, kGray, kMaroon};
+    struct Case {
+        const char* what;
+        Canvas canvas;
+        size_t codedBytes;  // runs and literals, 2 bytes to end each row, 2 the bitmap
+    } cases[] = {
+        {"600 alike: runs of 255, 255 and 90", Canvas(600, 1, kTeal), 6 + 2 + 2},
+        {"two rows of 37 alternating", Canvas(37, 2, kWhite), 2 * (2 + 2) + 2},
+        {"nine colours: a literal padded to 6 bytes", Canvas(9, 1, kBlack), 2 + 6 + 2 + 2},
+        {"one pixel", Canvas(1, 1, kYellow), 2 + 2 + 2},
+        {"transparent", Canvas(3, 2, kClear), 2 * (2 + 2) + 2},
+    };
+    for (int x = 0; x < 37; ++x) {
+        cases[1].canvas.Set(x, 0, x % 2 ? kRed : kWhite);
+        cases[1].canvas.Set(x, 1, x % 2 ? kWhite : kBlue);
+    }
+    for (int x = 0; x < 9; ++x) cases[2].canvas.Set(x, 0, kNine[x]);
+    for (const Case& c : cases) {
+        const std::string file = EncodeBitmap(c.canvas);
+        EXPECT_TRUE(DecodeRle4(file) == Opaque(c.canvas)) << c.what;
+        EXPECT_EQ(file.size() - (14 + 40 + 64), c.codedBytes) << c.what;
+    }
 }
 
 TEST(Pictures, IconsHold32And16PixelImagesIn16Colours) {
@@ -94,15 +182,8 @@ TEST(Pictures, IconMaskFollowsTransparency) {
 // has no red at all, and the disabled one only greys.
 TEST(Pictures, ButtonLooks) {
     std::map<std::string, std::map<int, int>> counts;
-    for (const auto& file : pictures::DrawAll()) {
-        if (file.name.find(".bmp") == std::string::npos) continue;
-        const std::string& b = file.bytes;
-        for (size_t i = 14 + 40 + 64; i < b.size(); ++i) {
-            if ((i - (14 + 40 + 64)) % 20 >= 18) continue;  // row padding
-            uint8_t pair = static_cast<uint8_t>(b[i]);
-            ++counts[file.name][pair >> 4];
-            ++counts[file.name][pair & 15];
-        }
+    for (const auto& b : pictures::DrawButtonBitmaps()) {
+        for (pictures::Colour c : b.picture.pixels) ++counts[b.name][c];
     }
     EXPECT_GT(counts["disconnect_alert.bmp"][pictures::kRed], 36 * 36 / 2);
     EXPECT_GT(counts["disconnect_alert_pressed.bmp"][pictures::kRed], 36 * 36 / 2);

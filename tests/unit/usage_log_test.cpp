@@ -232,6 +232,11 @@ TEST_F(UsageLogTest, LongNumbers) {
     EXPECT_EQ(ParseMonthlyTotal("a,b,c,1" + zeros + "e-100000\r\n"), 60u);
     EXPECT_EQ(ParseMonthlyTotal("a,b,c,0.35" + std::string(2000, '9') + "\r\n"), 21u);  // 0.36 really
     EXPECT_EQ(ParseMonthlyTotal("a,b,c,7e" + zeros + "1\r\n"), 4200u);
+    // Exactly halfway between the doubles on either side of 25 s, and then a little more: the
+    // digit past those kept lifts it over the tie, which would go to the even one, below 25 s.
+    const std::string halfway = "0.4166666666666666574148081281236954964697360992431640625";
+    EXPECT_EQ(ParseMonthlyTotal("a,b,c," + halfway + "\r\n"), 24u);
+    EXPECT_EQ(ParseMonthlyTotal("a,b,c," + halfway + zeros + "1\r\n"), 25u);
 }
 
 // Read in pieces, a log gives what it gives read whole, wherever the pieces are cut.

@@ -25,6 +25,7 @@
 #include "framework/dialog.h"
 #include "framework/number_field.h"
 #include "framework/prompt_win.h"
+#include "res/pictures.h"
 #include "res/resource.h"
 #include "time_scale.h"
 
@@ -91,6 +92,63 @@ COLORREF ScreenPixel(HWND w, int x, int y) {
     COLORREF c = GetPixel(screen, p.x, p.y);
     ReleaseDC(nullptr, screen);
     return c;
+}
+
+// --- The disconnect button's bitmaps ------------------------------------------------------
+
+// Every name and number the program loads gives, decoded by the system from its compressed
+// resource, the picture drawn for it.
+void CheckBitmapResources() {
+    const struct {
+        const char* name;  // or the number below
+        UINT id;
+        const char* file;
+    } loaded[] = {
+        {"SETUDANU", 0, "disconnect_normal.bmp"},
+        {"SETUDAND", 0, "disconnect_normal_pressed.bmp"},
+        {"SETUDANF", 0, "disconnect_normal.bmp"},
+        {"SETUDANX", 0, "disconnect_disabled.bmp"},
+        {nullptr, IDB_NORMAL_UP, "disconnect_normal.bmp"},
+        {nullptr, IDB_NORMAL_DOWN, "disconnect_normal_pressed.bmp"},
+        {nullptr, IDB_NORMAL_FOCUS, "disconnect_normal.bmp"},
+        {nullptr, IDB_NORMAL_DISABLED, "disconnect_disabled.bmp"},
+        {nullptr, IDB_ALERT_UP, "disconnect_alert.bmp"},
+        {nullptr, IDB_ALERT_DOWN, "disconnect_alert_pressed.bmp"},
+        {nullptr, IDB_ALERT_FOCUS, "disconnect_alert.bmp"},
+        {nullptr, IDB_ALERT_DISABLED, "disconnect_disabled.bmp"},
+    };
+    const auto drawn = pictures::DrawButtonBitmaps();
+    HDC screen = GetDC(nullptr);
+    for (const auto& l : loaded) {
+        const std::string what = "bitmap " + (l.name ? std::string(l.name) : std::to_string(l.id)) + " loads as drawn";
+        HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), l.name ? l.name : MAKEINTRESOURCEA(l.id));
+        const pictures::Canvas* picture = nullptr;
+        for (const auto& d : drawn)
+            if (d.name == l.file) picture = &d.picture;
+        BITMAP info{};
+        if (!bitmap || !picture || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth != picture->width ||
+            info.bmHeight != picture->height) {
+            Check(false, what);
+            if (bitmap) DeleteObject(bitmap);
+            continue;
+        }
+        // Read back as 32-bit pixels, rows from the top.
+        BITMAPINFO format{};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = picture->width;
+        format.bmiHeader.biHeight = -picture->height;
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        std::vector<uint32_t> pixels(picture->pixels.size());
+        bool same = GetDIBits(screen, bitmap, 0, static_cast<UINT>(picture->height), pixels.data(), &format,
+                              DIB_RGB_COLORS) == picture->height;
+        for (size_t i = 0; same && i < pixels.size(); ++i)
+            same = (pixels[i] & 0xFFFFFF) == pictures::Rgb(picture->pixels[i]);
+        Check(same, what);
+        DeleteObject(bitmap);
+    }
+    ReleaseDC(nullptr, screen);
 }
 
 // --- The monitor window's template --------------------------------------------------------
@@ -643,6 +701,8 @@ bool CheckApp::InitInstance() {
         Pump(static_cast<DWORD>(showSeconds) * 1000);
         return false;
     }
+
+    CheckBitmapResources();
 
     TestMonitor monitor;
     mainWindow = &monitor;
