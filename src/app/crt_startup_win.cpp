@@ -1,5 +1,5 @@
-// What mingw's start-up code of Tolvane.exe refers to and the program has no use for, defined
-// here so that the library's versions stay out of the program.
+// What mingw's start-up code of Tolvane.exe and TolvaneLog.exe refers to and the programs have
+// no use for, defined here so that the library's versions stay out of them.
 //
 // The relocator patches the references to data imported from a DLL without dllimport. The
 // program is linked with --disable-auto-import, so the linker refuses any such reference and
