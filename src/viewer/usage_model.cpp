@@ -3,7 +3,6 @@
 #include "viewer/usage_model.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 
 #include "monitor/local_time.h"
@@ -80,7 +79,9 @@ struct UsageModel::State {
     std::string folder;
     uint32_t dateOffset = 1;
     int32_t defaultUnit = kUnitPerMinute;
-    std::map<std::string, Tariff> tariffs;
+    // Entries with a tariff of their own; a few, looked for by name (a map's tree code would be
+    // a tenth of the viewer's size limit).
+    std::vector<std::pair<std::string, Tariff>> tariffs;
     int64_t now = 0;
     int32_t today = 0;  // DayNumber
     int32_t currentYear = 0;
@@ -92,6 +93,15 @@ struct UsageModel::State {
     std::vector<std::string> entries;
     bool folderUnlisted = false;
 
+    Tariff* TariffOf(const std::string& entry) {
+        for (auto& t : tariffs)
+            if (t.first == entry) return &t.second;
+        return nullptr;
+    }
+    void SetTariff(const std::string& entry, const Tariff& tariff) {
+        if (Tariff* t = TariffOf(entry)) *t = tariff;
+        else tariffs.emplace_back(entry, tariff);
+    }
     LogFile* Find(const std::string& name) {
         auto it = std::lower_bound(files.begin(), files.end(), name, ByName);
         return it != files.end() && it->name == name ? &*it : nullptr;
@@ -130,7 +140,7 @@ void UsageModel::Configure(const ViewerConfig& config, int64_t now) {
     s.dateOffset = config.dateOffset;
     s.defaultUnit = config.defaultUnit;
     s.tariffs.clear();
-    for (const auto& t : config.tariffs) s.tariffs[t.first] = t.second;
+    for (const auto& t : config.tariffs) s.SetTariff(t.first, t.second);
     if (reread) {
         s.files.clear();
         s.entries.clear();
@@ -202,9 +212,12 @@ std::unique_ptr<FolderReader> UsageModel::StartReading() {
         if (f.status == FileStatus::kUnread && !f.reading) waiting.push_back(&f);
     // The month shown first, then the newest months.
     const BillingMonth shown = s.shown;
-    std::stable_sort(waiting.begin(), waiting.end(), [shown](const LogFile* a, const LogFile* b) {
+    // Within a month in the files' order, which is their place in `files` (std::sort, not a
+    // stable one: the merge sort's code is too large for the viewer's size limit).
+    std::sort(waiting.begin(), waiting.end(), [shown](const LogFile* a, const LogFile* b) {
         if ((a->month == shown) != (b->month == shown)) return a->month == shown;
-        return b->month < a->month;
+        if (a->month != b->month) return b->month < a->month;
+        return a < b;
     });
     std::vector<ReadJob> jobs;
     const std::string prefix = LogFolderPrefix(s.folder);
@@ -268,10 +281,10 @@ void UsageModel::ReadStoppedAgain() {
 const std::vector<std::string>& UsageModel::Entries() const { return s_->entries; }
 
 Tariff UsageModel::TariffOf(const std::string& entry) const {
-    auto it = s_->tariffs.find(entry);
+    const Tariff* own = s_->TariffOf(entry);
     Tariff t;
-    if (it != s_->tariffs.end()) {
-        t = it->second;
+    if (own) {
+        t = *own;
     } else {
         t.unit = s_->defaultUnit;
     }
@@ -280,7 +293,7 @@ Tariff UsageModel::TariffOf(const std::string& entry) const {
     return t;
 }
 
-void UsageModel::SetTariff(const std::string& entry, const Tariff& tariff) { s_->tariffs[entry] = tariff; }
+void UsageModel::SetTariff(const std::string& entry, const Tariff& tariff) { s_->SetTariff(entry, tariff); }
 
 BillingMonth UsageModel::CurrentMonth() const { return s_->current; }
 BillingMonth UsageModel::Shown() const { return s_->shown; }
@@ -363,10 +376,13 @@ MonthView UsageModel::View() const {
         if (column == v.columnTotals.end()) column = v.columnTotals.insert(v.columnTotals.end(), ColumnTotal{entry, 0});
         column->seconds = std::max(column->seconds, r.columnTotal);
     }
-    std::stable_sort(v.rows.begin(), v.rows.end(), [](const SessionRow& a, const SessionRow& b) {
+    // Two sessions of one entry begun at the same second (an edited log) go the shorter first:
+    // a plain sort then gives the same order every time, without a stable sort's code.
+    std::sort(v.rows.begin(), v.rows.end(), [](const SessionRow& a, const SessionRow& b) {
         if (a.day != b.day) return a.day < b.day;
         if (a.timeOfDay != b.timeOfDay) return a.timeOfDay < b.timeOfDay;
-        return a.entry < b.entry;
+        if (a.entry != b.entry) return a.entry < b.entry;
+        return a.seconds < b.seconds;
     });
     std::sort(v.columnTotals.begin(), v.columnTotals.end(),
               [](const ColumnTotal& a, const ColumnTotal& b) { return a.entry < b.entry; });
