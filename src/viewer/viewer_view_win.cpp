@@ -47,9 +47,9 @@ double Yen(Money cost) { return static_cast<double>(cost) / static_cast<double>(
 void AppendMonth(std::string& text, const MonthView& view) {
     text += MonthTitle(view.month);
     text += "  (";
-    text += DateText(view.firstDay).substr(5);
+    text.append(DateText(view.firstDay), 5, std::string::npos);
     text += "～";
-    text += DateText(view.firstDay + view.days - 1).substr(5);
+    text.append(DateText(view.firstDay + view.days - 1), 5, std::string::npos);
     text += ')';
 }
 
@@ -132,7 +132,7 @@ void AppendProjection(std::string& text, const Projection& p) {
 
 ViewerScreen MakeScreen(const UsageModel& model, bool chartCost) {
     ViewerScreen screen;
-    const MonthView view = model.View();
+    MonthView view = model.View();
     const std::vector<std::string>& entries = model.Entries();
 
     AppendMonth(screen.month, view);
@@ -140,7 +140,7 @@ ViewerScreen MakeScreen(const UsageModel& model, bool chartCost) {
     screen.entries.push_back(kAllEntriesText);
     screen.entries.insert(screen.entries.end(), entries.begin(), entries.end());
     screen.entry = view.entry == kAllEntries ? 0 : view.entry + 1;
-    screen.rows = view.rows;
+    screen.rows.swap(view.rows);
     screen.names = entries;
 
     AppendNumber(screen.count, view.totals.sessions);
