@@ -3,6 +3,8 @@
 #include "viewer/usage_model.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <type_traits>
 #include <utility>
 
 #include "monitor/local_time.h"
@@ -34,14 +36,48 @@ struct LogFile {
     FileReading read;
 };
 
+// The lists are sorted by msvcrt's qsort: the system's own code. Each kind of std::sort is
+// about a kilobyte of code, six of them a sixteenth of TolvaneLog.exe's 96 KiB. qsort moves
+// bytes, so only plain values are sorted: lists of strings and files go by their pointers.
+template <typename T, int (*Compare)(const T&, const T&)>
+int CompareItems(const void* a, const void* b) {
+    return Compare(*static_cast<const T*>(a), *static_cast<const T*>(b));
+}
+
+template <typename T, int (*Compare)(const T&, const T&)>
+void Sort(std::vector<T>& items) {
+    static_assert(std::is_trivially_copyable<T>::value, "qsort moves the items' bytes");
+    if (items.size() > 1) std::qsort(items.data(), items.size(), sizeof(T), CompareItems<T, Compare>);
+}
+
+template <typename T>
+int Order(const T& a, const T& b) {
+    return a < b ? -1 : b < a ? 1 : 0;
+}
+
+// Two sessions of one entry begun at the same second (an edited log) go the shorter first,
+// so that the order is the same every time.
+int OldestFirst(const SessionRow& a, const SessionRow& b) {
+    if (a.day != b.day) return Order(a.day, b.day);
+    if (a.timeOfDay != b.timeOfDay) return Order(a.timeOfDay, b.timeOfDay);
+    if (a.entry != b.entry) return Order(a.entry, b.entry);
+    return Order(a.seconds, b.seconds);
+}
+
+int ByEntry(const ColumnTotal& a, const ColumnTotal& b) { return Order(a.entry, b.entry); }
+
+int ByNameOf(LogFile* const& a, LogFile* const& b) { return a->name.compare(b->name); }
+int ByText(const std::string* const& a, const std::string* const& b) { return a->compare(*b); }
+
 bool HasData(const LogFile& f) { return f.status == FileStatus::kRead || f.status == FileStatus::kStopped; }
 
 bool ByName(const LogFile& f, const std::string& name) { return f.name < name; }
 
 // In the order of months, then entries: the order the account names files in.
-bool MonthThenEntry(const LogFile* a, const LogFile* b) {
-    if (a->month != b->month) return a->month < b->month;
-    return a->entry != b->entry ? a->entry < b->entry : a->name < b->name;
+int MonthThenEntry(const LogFile* const& a, const LogFile* const& b) {
+    if (a->month != b->month) return a->month < b->month ? -1 : 1;
+    const int entry = a->entry.compare(b->entry);
+    return entry ? entry : a->name.compare(b->name);
 }
 
 // v * num / den, rounded down, without passing 64 bits on the way (held at the largest value
@@ -111,10 +147,12 @@ struct UsageModel::State {
         return it != entries.end() && *it == entry ? static_cast<int32_t>(it - entries.begin()) : kAllEntries;
     }
     void MakeEntries() {
+        std::vector<const std::string*> names;
+        for (const LogFile& f : files) names.push_back(&f.entry);
+        Sort<const std::string*, ByText>(names);
         entries.clear();
-        for (const LogFile& f : files) entries.push_back(f.entry);
-        std::sort(entries.begin(), entries.end());
-        entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
+        for (const std::string* name : names)
+            if (entries.empty() || entries.back() != *name) entries.push_back(*name);
     }
     Projection Project(uint64_t seconds, Money cost, BillingMonth m) const {
         Projection p;
@@ -169,13 +207,15 @@ bool UsageModel::ListFolder() {
     bool changed = ok == s.folderUnlisted;
     s.folderUnlisted = !ok;
     if (!ok) return changed;  // what was read stays: a network folder may come back
-    std::sort(listed.files.begin(), listed.files.end(),
-              [](const LogFile& a, const LogFile& b) { return a.name < b.name; });
+    std::vector<LogFile*> byName;
+    for (LogFile& f : listed.files) byName.push_back(&f);
+    Sort<LogFile*, ByNameOf>(byName);
     // Both by name: a walk through the two together.
     std::vector<LogFile> files;
     files.reserve(listed.files.size());
     auto known = s.files.begin();
-    for (LogFile& now : listed.files) {
+    for (LogFile* listedFile : byName) {
+        LogFile& now = *listedFile;
         while (known != s.files.end() && known->name < now.name) ++known;
         bool same = known != s.files.end() && known->name == now.name;
         if (same && known->size == now.size && known->writeTime == now.writeTime) {
@@ -212,13 +252,17 @@ std::unique_ptr<FolderReader> UsageModel::StartReading() {
         if (f.status == FileStatus::kUnread && !f.reading) waiting.push_back(&f);
     // The month shown first, then the newest months.
     const BillingMonth shown = s.shown;
-    // Within a month in the files' order, which is their place in `files` (std::sort, not a
-    // stable one: the merge sort's code is too large for the viewer's size limit).
-    std::sort(waiting.begin(), waiting.end(), [shown](const LogFile* a, const LogFile* b) {
-        if ((a->month == shown) != (b->month == shown)) return a->month == shown;
-        if (a->month != b->month) return b->month < a->month;
-        return a < b;
-    });
+    // Within a month in the files' order: each file's key holds its rank, then its place.
+    std::vector<uint64_t> keys;
+    for (size_t i = 0; i < waiting.size(); ++i) {
+        const BillingMonth m = waiting[i]->month;
+        const uint64_t newest = m == shown ? 0 : uint64_t{1} + uint64_t(0x7FFFFFFF - (m.year * 12 + m.month - 1));
+        keys.push_back(newest << 24 | i);
+    }
+    Sort<uint64_t, Order<uint64_t>>(keys);
+    std::vector<LogFile*> ordered;
+    for (uint64_t key : keys) ordered.push_back(waiting[key & 0xFFFFFF]);
+    waiting.swap(ordered);
     std::vector<ReadJob> jobs;
     const std::string prefix = LogFolderPrefix(s.folder);
     for (LogFile* f : waiting) {
@@ -376,16 +420,8 @@ MonthView UsageModel::View() const {
         if (column == v.columnTotals.end()) column = v.columnTotals.insert(v.columnTotals.end(), ColumnTotal{entry, 0});
         column->seconds = std::max(column->seconds, r.columnTotal);
     }
-    // Two sessions of one entry begun at the same second (an edited log) go the shorter first:
-    // a plain sort then gives the same order every time, without a stable sort's code.
-    std::sort(v.rows.begin(), v.rows.end(), [](const SessionRow& a, const SessionRow& b) {
-        if (a.day != b.day) return a.day < b.day;
-        if (a.timeOfDay != b.timeOfDay) return a.timeOfDay < b.timeOfDay;
-        if (a.entry != b.entry) return a.entry < b.entry;
-        return a.seconds < b.seconds;
-    });
-    std::sort(v.columnTotals.begin(), v.columnTotals.end(),
-              [](const ColumnTotal& a, const ColumnTotal& b) { return a.entry < b.entry; });
+    Sort<SessionRow, OldestFirst>(v.rows);
+    Sort<ColumnTotal, ByEntry>(v.columnTotals);
     v.projection = s.Project(v.totals.seconds, v.totals.cost, v.month);
     return v;
 }
@@ -430,7 +466,7 @@ InputAccount UsageModel::Account() const {
     a.folderUnlisted = s.folderUnlisted;
     std::vector<const LogFile*> ordered;
     for (const LogFile& f : s.files) ordered.push_back(&f);
-    std::sort(ordered.begin(), ordered.end(), MonthThenEntry);
+    Sort<const LogFile*, MonthThenEntry>(ordered);
     for (const LogFile* f : ordered) {
         if (f->status == FileStatus::kUnreadable) a.unreadFiles.push_back(f->name);
         if (f->status == FileStatus::kStopped) a.stoppedFiles.push_back(f->name);
