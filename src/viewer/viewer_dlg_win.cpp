@@ -15,6 +15,7 @@
 #include "framework/com_apartment.h"
 #include "res/viewer_resource.h"
 #include "viewer/tariff_dlg_win.h"
+#include "viewer/viewer_app_win.h"
 #include "viewer/viewer_texts.h"
 
 namespace {
@@ -315,6 +316,12 @@ void CViewerDlg::ShowReading(bool reading) {
 
 void CViewerDlg::ShowScreen() {
     screen = MakeScreen(model, chartCost);
+    // The caption names the folder read, which the folder button changes.
+    const std::string caption = std::string(kViewerTitle) + " - " + model.Folder();
+    if (caption != shownCaption) {
+        shownCaption = caption;
+        SetWindowTextA(hwnd, caption.c_str());
+    }
     SetDlgItemTextA(hwnd, IDC_VIEW_MONTH, screen.month.c_str());
     FillEntries();
     FillList();

@@ -77,6 +77,7 @@ private:
     std::unique_ptr<FolderReader> reader;
     ReaderThread thread;
     ViewerScreen screen;
+    std::string shownCaption;
     bool yearView = false;
     bool chartCost = false;
     HACCEL keys = nullptr;

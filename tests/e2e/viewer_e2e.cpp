@@ -15,6 +15,7 @@ namespace {
 
 const char kViewerTitle[] = "Tolvane 利用状況";
 const char kHelpTitle[] = "Tolvane ﾍﾙﾌﾟ";
+const char kBadPrice[] = "1単位の料金は、0 から 9999999.99 までの円の額を、小数は 2 けたまでで入力してください。";
 
 // A calendar month, for the file names and the dates of the lines made here.
 struct Month {
@@ -107,7 +108,7 @@ TEST_F(ViewerTest, MonthsEntriesCopyChartAndNewLines) {
     ASSERT_NE(StartViewer(), nullptr);
     ASSERT_TRUE(WaitForRows(4));
     std::printf("the current month shown %lu ms after the start\n", GetTickCount() - started_);
-    EXPECT_EQ(e2e::WindowText(viewer_), kViewerTitle);
+    EXPECT_EQ(e2e::WindowText(viewer_), std::string(kViewerTitle) + " - " + folder_);  // the folder it reads
     // Oldest first, all entries; 料金 at 10 yen for every minute begun.
     const Rows rows = {
         {"MyISP", now.Date(1), "09:05:07", "00:02:05", "3", "30"},
@@ -170,6 +171,36 @@ TEST_F(ViewerTest, MonthsEntriesCopyChartAndNewLines) {
     PostMessageA(viewer_, WM_COMMAND, MAKEWPARAM(IDC_VIEW_ENTRY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(entries));
     ASSERT_TRUE(WaitForRows(4));
 
+    // MyISP's tariff: a price with three decimals is refused with a box, the dialog stays; then
+    // every 3 minutes begun at 12.50 yen, stored in the viewer's key, the costs shown at once.
+    ASSERT_TRUE(Click(IDC_VIEW_TARIFF));
+    HWND tariff = e2e::WaitForWindow(viewerProgram_.pid(), "料金の設定", "#32770", e2e::kDefaultTimeoutMs, true);
+    ASSERT_NE(tariff, nullptr);
+    EXPECT_EQ(e2e::ControlText(tariff, IDC_TARIFF_ENTRY), "MyISP");
+    EXPECT_EQ(e2e::ControlText(tariff, IDC_TARIFF_UNIT), "分単位");  // Tolvane's TimeUnit
+    EXPECT_EQ(e2e::ControlText(tariff, IDC_TARIFF_PRICE), "10");
+    ASSERT_TRUE(e2e::SetControlText(tariff, IDC_TARIFF_PRICE, "12.345"));
+    ASSERT_TRUE(e2e::PostCommand(tariff, IDOK));
+    HWND refused = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil([&] {
+        for (HWND w : e2e::TopWindows(viewerProgram_.pid()))
+            if (w != viewer_ && w != tariff && IsWindowVisible(w) && HasChildText(w, kBadPrice)) refused = w;
+        return refused != nullptr;
+    }));
+    PostMessageA(refused, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(e2e::WaitForWindowGone(refused));
+    EXPECT_TRUE(IsWindowVisible(tariff));
+    SendDlgItemMessageA(tariff, IDC_TARIFF_UNIT, CB_SETCURSEL, 2, 0);  // 3分単位
+    ASSERT_TRUE(e2e::SetControlText(tariff, IDC_TARIFF_PRICE, "12.5"));
+    ASSERT_TRUE(e2e::PostCommand(tariff, IDOK));
+    ASSERT_TRUE(e2e::WaitForWindowGone(tariff));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return ListRows()[0][5] == "13"; }));  // 12.5 yen, halves up
+    EXPECT_EQ(ListRows()[2], (std::vector<std::string>{"MyISP", now.Date(2), "22:58:10", "00:10:00", "4", "50"}));
+    std::string stored;
+    EXPECT_TRUE(e2e::ReadRegistryString("Software\\Orlimo\\TolvaneLog\\Tariffs", "MyISP", &stored));
+    EXPECT_EQ(stored, "2,12.50");
+    EXPECT_EQ(Text(IDC_VIEW_COST), "85 円");  // the exact sum, 12.5 + 10 + 50 + 12.5, not the rows' 13 + 10 + 50 + 13
+
     // The twelve months, by time and by cost; a click on last month's bar shows that month.
     ASSERT_TRUE(Click(IDC_VIEW_YEAR));
     ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ControlVisible(viewer_, IDC_VIEW_CHART); }));
@@ -213,7 +244,7 @@ TEST_F(ViewerTest, MonthsEntriesCopyChartAndNewLines) {
     DWORD seen = GetTickCount();
     ASSERT_TRUE(WaitForRows(5, Scaled(5000)));
     std::printf("a new line shown %lu ms after it was written\n", GetTickCount() - seen);
-    EXPECT_EQ(ListRows()[4], (std::vector<std::string>{"MyISP", now.Date(4), "20:00:00", "00:04:00", "4", "40"}));
+    EXPECT_EQ(ListRows()[4], (std::vector<std::string>{"MyISP", now.Date(4), "20:00:00", "00:04:00", "2", "25"}));
     EXPECT_EQ(Text(IDC_VIEW_MONTH_TOTAL), "MyISP  00:19\r\nOther  00:01");
     EXPECT_TRUE(CloseHandle(holder));
 
