@@ -44,10 +44,15 @@ std::string Timeline(unsigned number, int seconds) {
     for (double t = 2; t < seconds - 15; t += 1 + pick(30) / 10.0) {
         std::snprintf(at, sizeof at, "at %.1f ", t);
         if (!crowded && t > seconds / 2) {
+            // Every line goes first: one the program hung up at its deadline is no longer up,
+            // whatever the script last did with it. Then all five come up together.
             crowded = true;
             for (int e = 0; e < kEntryCount; ++e)
-                if (!up[e]) script += at + std::string("connect ") + Quoted(kEntries[e].utf8) + "\n", up[e] = true;
-            t += 6;  // held for several ticks, late ones too, before anything drops
+                if (up[e]) script += at + std::string("drop ") + Quoted(kEntries[e].utf8) + "\n";
+            std::snprintf(at, sizeof at, "at %.1f ", t + 2);
+            for (int e = 0; e < kEntryCount; ++e) script += at + std::string("connect ") + Quoted(kEntries[e].utf8) + "\n";
+            for (bool& u : up) u = true;
+            t += 8;  // held for several ticks, late ones too, before anything drops
             continue;
         }
         int what = pick(10);
