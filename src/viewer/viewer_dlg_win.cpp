@@ -1,5 +1,5 @@
-// The usage viewer's window: handlers that read the message, ask the model host and show
-// what it answers; the list view, the charts, the resizing, the worker read and the watch.
+// The usage viewer's window: handlers that read the message, ask the model and show what it
+// answers; the list view, the charts, the resizing, the worker read and the watch.
 #include "viewer/viewer_dlg_win.h"
 
 #include <commctrl.h>
@@ -89,9 +89,8 @@ int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
 
 const char kFolderPickerTitle[] = "ﾛｸﾞのあるﾌｫﾙﾀﾞ";
 
-// The chart's clicks go to the window with the point where they fell (SS_NOTIFY makes the static
-// take them at all); the static control
-// itself would only say that it was clicked.
+// The chart's clicks go to the window with the point where they fell: the static control
+// itself would only say that it was clicked (and takes clicks at all only with SS_NOTIFY).
 constexpr UINT_PTR kChartSubclass = 1;
 
 LRESULT CALLBACK ChartClicks(HWND chart, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
@@ -307,14 +306,22 @@ void CViewerDlg::ShowReading(bool reading) {
     if (reading) {
         SendDlgItemMessageA(hwnd, IDC_VIEW_PROGRESS, PBM_SETPOS, 0, 0);
         SetDlgItemTextA(hwnd, IDC_VIEW_STATUS, "ﾛｸﾞを読み込んでいます...");
-    } else if (!IsWindowEnabled(GetFocus()) || GetFocus() == GetDlgItem(IDC_VIEW_STOP)) {
-        SetFocus(GetDlgItem(IDC_VIEW_LIST));
+    } else if (GetFocus() == GetDlgItem(IDC_VIEW_STOP)) {
+        SetFocus(GetDlgItem(IDC_VIEW_LIST));  // the button goes: the focus must not go with it
     }
 }
 
 // --- What is shown.
 
 void CViewerDlg::ShowScreen() {
+    // Where the list stood: the same month and entry keep their place, and follow new lines
+    // at the end when the last one was in sight.
+    HWND list = GetDlgItem(IDC_VIEW_LIST);
+    const size_t rowsBefore = screen.rows.size();
+    const BillingMonth monthBefore = screen.shown;
+    const int entryBefore = screen.entry;
+    const size_t seen = static_cast<size_t>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0)) +
+                        static_cast<size_t>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
     screen = MakeScreen(model, chartCost);
     // The caption names the folder read, which the folder button changes.
     const std::string caption = std::string(kViewerTitle) + " - " + model.Folder();
@@ -324,7 +331,12 @@ void CViewerDlg::ShowScreen() {
     }
     SetDlgItemTextA(hwnd, IDC_VIEW_MONTH, screen.month.c_str());
     FillEntries();
-    FillList();
+    SendMessageA(list, LVM_SETITEMCOUNT, screen.rows.size(), 0);
+    if (screen.shown != monthBefore || screen.entry != entryBefore)
+        SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
+    else if (screen.rows.size() > rowsBefore && seen >= rowsBefore)
+        SendMessageA(list, LVM_ENSUREVISIBLE, screen.rows.size() - 1, FALSE);
+    InvalidateRect(list, nullptr, FALSE);
     SetDlgItemTextA(hwnd, IDC_VIEW_COUNT, screen.count.c_str());
     SetDlgItemTextA(hwnd, IDC_VIEW_TIME, screen.time.c_str());
     SetDlgItemTextA(hwnd, IDC_VIEW_UNITS, screen.units.c_str());
@@ -361,15 +373,6 @@ void CViewerDlg::FillEntries() {
 
 // The list holds no texts of its own (LVS_OWNERDATA): it asks for the cells of the rows it
 // shows, so a month of any size is shown at once.
-void CViewerDlg::FillList() {
-    HWND list = GetDlgItem(IDC_VIEW_LIST);
-    const bool atEnd = SendMessageA(list, LVM_GETTOPINDEX, 0, 0) > 0;
-    SendMessageA(list, LVM_SETITEMCOUNT, screen.rows.size(), 0);
-    // New lines of the month come at its end: a list scrolled down follows them.
-    if (!screen.rows.empty()) SendMessageA(list, LVM_ENSUREVISIBLE, atEnd ? screen.rows.size() - 1 : 0, FALSE);
-    InvalidateRect(list, nullptr, FALSE);
-}
-
 LRESULT CViewerDlg::OnNotify(WPARAM, LPARAM data) {
     auto* header = reinterpret_cast<const NMHDR*>(data);
     if (!header || header->idFrom != IDC_VIEW_LIST || (header->code != LVN_GETDISPINFOA && header->code != LVN_GETDISPINFOW))

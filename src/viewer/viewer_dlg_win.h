@@ -66,7 +66,6 @@ private:
     // Everything shown, made again from the model.
     void ShowScreen();
     void ShowView();
-    void FillList();
     void FillEntries();
     void ShowReading(bool reading);
     void RememberLayout();

@@ -135,6 +135,7 @@ ViewerScreen MakeScreen(const UsageModel& model, bool chartCost) {
     MonthView view = model.View();
     const std::vector<std::string>& entries = model.Entries();
 
+    screen.shown = view.month;
     AppendMonth(screen.month, view);
     screen.entries.reserve(entries.size() + 1);
     screen.entries.push_back(kAllEntriesText);

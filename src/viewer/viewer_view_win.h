@@ -9,7 +9,8 @@
 #include "viewer/usage_model.h"
 
 struct ViewerScreen {
-    std::string month;                          // the billing month's name and days
+    BillingMonth shown;                         // the billing month
+    std::string month;                          // its name and days
     std::vector<std::string> entries;           // "すべての接続先", then each entry
     int entry = 0;                              // the selection in that list
     std::vector<SessionRow> rows;               // the list's rows: their cells asked for as shown
