@@ -117,14 +117,17 @@ void AddYear(const UsageModel& model, const MonthView& view, bool chartCost, Vie
 
 void AppendProjection(std::string& text, const Projection& p) {
     if (!p.valid) return;
-    text += "月末までの見込み: ";
-    AppendHours(text, p.seconds);
+    text += "月末までの見込み:";
     text += kNewLine;
+    AppendHours(text, p.seconds);
+    text += "  ";
     AppendYen(text, p.cost);
-    text += " (";
-    AppendNumber(text, static_cast<uint64_t>(p.elapsedDays));
-    text += '/';
+    text += kNewLine;
+    // Not "9/31", which would read as a date.
+    text += "(";
     AppendNumber(text, static_cast<uint64_t>(p.monthDays));
+    text += " 日中 ";
+    AppendNumber(text, static_cast<uint64_t>(p.elapsedDays));
     text += " 日のペースで)";
 }
 
