@@ -10,7 +10,6 @@
 
 class CViewerApp : public CApplication {
 public:
-    CViewerApp();
     bool InitInstance() override;
     // The program's exit code: 0, however its window was closed.
     int ExitInstance() override;
