@@ -12,6 +12,7 @@
 #include <ctime>
 
 #include "base/exe_folder.h"
+#include "base/prompt.h"
 #include "framework/com_apartment.h"
 #include "res/viewer_resource.h"
 #include "viewer/tariff_dlg_win.h"
@@ -88,6 +89,7 @@ constexpr uint64_t kLongReadBytes = 16u << 20;
 int64_t Now() { return static_cast<int64_t>(std::time(nullptr)); }
 
 const char kFolderPickerTitle[] = "ﾛｸﾞのあるﾌｫﾙﾀﾞ";
+const char kCopyFailed[] = "ｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰできませんでした。ほかのﾌﾟﾛｸﾞﾗﾑが使用中です。\nしばらくしてから、もう一度ｺﾋﾟｰしてください。";
 
 // The chart's clicks go to the window with the point where they fell: the static control
 // itself would only say that it was clicked (and takes clicks at all only with SS_NOTIFY).
@@ -477,7 +479,8 @@ LRESULT CViewerDlg::OnChartClick(WPARAM, LPARAM at) {
 }
 
 void CViewerDlg::OnCopy() {
-    if (!PutOnClipboard(hwnd, ClipboardText(model.View(), model.Entries()))) MessageBeep(MB_ICONEXCLAMATION);
+    if (!PutOnClipboard(hwnd, ClipboardText(model.View(), model.Entries())))
+        Prompts().Show(kCopyFailed, kMbOk | kMbIconExclamation);
 }
 
 void CViewerDlg::OnTariff() {
